@@ -1,0 +1,14 @@
+# zarvo_add_test(NAME name SOURCES ... LIBS ...)
+# One QtTest executable registered with CTest, run headless.
+function(zarvo_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES
+    TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARVO_SCHEMA=${CMAKE_SOURCE_DIR}/server/startup/schema.sql;ZARVO_CLIENT_SCHEMA=${CMAKE_SOURCE_DIR}/client/schema.sql")
+endfunction()

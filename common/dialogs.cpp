@@ -1,0 +1,144 @@
+#include "dialogs.h"
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QUrl>
+
+namespace zarvo {
+namespace {
+
+QMessageBox::Icon qtIcon(BoxIcon icon)
+{
+    switch (icon) {
+    case BoxIcon::Information: return QMessageBox::Information;
+    case BoxIcon::Exclamation: return QMessageBox::Warning;
+    case BoxIcon::Question: return QMessageBox::Question;
+    case BoxIcon::Critical: return QMessageBox::Critical;
+    case BoxIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox *makeBox(QWidget *parent, const MessageBox &box)
+{
+    auto *mb = new QMessageBox(qtIcon(box.icon), box.title, box.text, QMessageBox::NoButton, parent);
+    switch (box.buttons) {
+    case BoxButtons::Ok: mb->setStandardButtons(QMessageBox::Ok); break;
+    case BoxButtons::YesNo: mb->setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case BoxButtons::OkCancel: mb->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    }
+    return mb;
+}
+
+BoxAnswer answerOf(int button)
+{
+    switch (button) {
+    case QMessageBox::Yes: return BoxAnswer::Yes;
+    case QMessageBox::No: return BoxAnswer::No;
+    case QMessageBox::Cancel: return BoxAnswer::Cancel;
+    default: return BoxAnswer::Ok;
+    }
+}
+
+class QtDialogHandler final : public DialogHandler {
+public:
+    BoxAnswer message(QWidget *parent, const MessageBox &box) override
+    {
+        QPointer<QMessageBox> mb = makeBox(parent, box);
+        const int result = mb->exec();
+        delete mb.data();
+        return answerOf(result);
+    }
+
+    void messageAsync(QWidget *parent, const MessageBox &box,
+                      std::function<void(BoxAnswer)> done) override
+    {
+        QMessageBox *mb = makeBox(parent, box);
+        mb->setAttribute(Qt::WA_DeleteOnClose);
+        mb->setWindowModality(Qt::NonModal);
+        QObject::connect(mb, &QMessageBox::finished, mb, [done = std::move(done)](int result) {
+            if (done)
+                done(answerOf(result));
+        });
+        mb->show();
+        mb->raise();
+    }
+
+    std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
+                                 const QString &defaultText) override
+    {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
+    }
+
+    std::optional<QString> openFileName(QWidget *parent, const QString &title, const QString &filter,
+                                        const QString &startPath) override
+    {
+        const QString file = QFileDialog::getOpenFileName(parent, title, startPath, filter);
+        if (file.isEmpty())
+            return std::nullopt;
+        return file;
+    }
+
+    void openWithDefaultHandler(const QString &pathOrUrl) override
+    {
+        const QUrl url = pathOrUrl.contains(QLatin1String("://"))
+                             ? QUrl(pathOrUrl)
+                             : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
+        QDesktopServices::openUrl(url);
+    }
+};
+
+QtDialogHandler g_qtHandler;
+DialogHandler *g_handler = nullptr;
+QString g_programTitle;
+
+} // namespace
+
+namespace Dialogs {
+
+void setProgramTitle(const QString &title) { g_programTitle = title; }
+QString programTitle() { return g_programTitle; }
+void setHandler(DialogHandler *h) { g_handler = h; }
+DialogHandler *handler() { return g_handler ? g_handler : &g_qtHandler; }
+
+static MessageBox boxOf(const QString &text, const QString &title, BoxIcon icon, BoxButtons buttons)
+{
+    return MessageBox{text, title.isEmpty() ? g_programTitle : title, icon, buttons};
+}
+
+BoxAnswer message(QWidget *parent, const QString &text, const QString &title, BoxIcon icon,
+                  BoxButtons buttons)
+{
+    return handler()->message(parent, boxOf(text, title, icon, buttons));
+}
+
+void messageAsync(QWidget *parent, const QString &text, const QString &title, BoxIcon icon,
+                  std::function<void(BoxAnswer)> done)
+{
+    handler()->messageAsync(parent, boxOf(text, title, icon, BoxButtons::Ok), std::move(done));
+}
+
+std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
+                             const QString &defaultText)
+{
+    return handler()->input(parent, prompt, title.isEmpty() ? g_programTitle : title, defaultText);
+}
+
+std::optional<QString> openFileName(QWidget *parent, const QString &title, const QString &filter,
+                                    const QString &startPath)
+{
+    return handler()->openFileName(parent, title, filter, startPath);
+}
+
+void openWithDefaultHandler(const QString &pathOrUrl) { handler()->openWithDefaultHandler(pathOrUrl); }
+
+} // namespace Dialogs
+} // namespace zarvo

@@ -1,0 +1,3 @@
+#include "company.h"
+
+Company::Company(QWidget *parent) : ConsoleWindow(parent) {}

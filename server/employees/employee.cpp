@@ -1,0 +1,3 @@
+#include "employee.h"
+
+Employee::Employee(QWidget *parent) : ConsoleWindow(parent) {}

@@ -1,0 +1,3 @@
+#include "emptable.h"
+
+EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent) {}

@@ -1,0 +1,3 @@
+#include "searchid.h"
+
+SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent) {}

@@ -1,0 +1,3 @@
+#include "terminals.h"
+
+Terminals::Terminals(QWidget *parent) : ConsoleWindow(parent) {}

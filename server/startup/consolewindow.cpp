@@ -1,0 +1,76 @@
+#include "consolewindow.h"
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+WindowHost *g_host = nullptr;
+}
+
+void setWindowHost(WindowHost *host) { g_host = host; }
+WindowHost *windowHost() { return g_host; }
+
+ConsoleWindow::ConsoleWindow(QWidget *parent) : QWidget(parent) {}
+
+void ConsoleWindow::closeWindow()
+{
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+MdiWindowHost::MdiWindowHost(QMdiArea *area, QWidget *console)
+    : QObject(area), m_area(area), m_console(console)
+{
+    connect(m_area, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *frame) {
+        if (!frame)
+            return;
+        auto *w = qobject_cast<ConsoleWindow *>(frame->widget());
+        if (w && w->isLoaded())
+            w->activated();
+    });
+}
+
+ConsoleWindow *MdiWindowHost::find(const QString &key) const
+{
+    ConsoleWindow *w = m_windows.value(key).data();
+    // A window whose frame was closed is on its way out: it no longer counts as open.
+    if (w && w->parentWidget() && w->parentWidget()->isHidden() && w->isLoaded())
+        return nullptr;
+    return w;
+}
+
+ConsoleWindow *MdiWindowHost::showInside(const QString &key,
+                                         const std::function<ConsoleWindow *()> &make)
+{
+    if (ConsoleWindow *open = find(key)) {
+        auto *frame = qobject_cast<QMdiSubWindow *>(open->parentWidget());
+        if (frame) {
+            if (frame->isMinimized())
+                frame->showNormal();
+            m_area->setActiveSubWindow(frame);
+            frame->raise();
+        }
+        return open;
+    }
+    ConsoleWindow *w = make();
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *frame = m_area->addSubWindow(w);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->setWindowTitle(w->windowTitle());
+    frame->setWindowIcon(w->windowIcon());
+    m_windows.insert(key, w);
+    QPointer<ConsoleWindow> guard(w);
+    frame->show();
+    if (!guard || !w->load()) {
+        if (guard)
+            w->closeWindow();
+        return nullptr;
+    }
+    if (!guard)
+        return nullptr;
+    w->m_loaded = true;
+    m_area->setActiveSubWindow(frame);
+    w->activated();
+    return w;
+}

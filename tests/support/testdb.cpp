@@ -1,0 +1,45 @@
+#include "testdb.h"
+#include <QFile>
+#include <QTest>
+
+namespace zarvo::test {
+namespace {
+QString readFile(const char *path)
+{
+    QFile f(QString::fromUtf8(path));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read schema %s", path);
+    return QString::fromUtf8(f.readAll());
+}
+
+void createFrom(const QString &path, const char *schema, const QString &password)
+{
+    QFile::remove(path);
+    DatabaseSession db;
+    db.create(path, password);
+    db.execScript(readFile(schema));
+}
+} // namespace
+
+void createServerDatabase(const QString &path) { createFrom(path, ZARVO_SCHEMA_FILE, "pluma"); }
+void createClientDatabase(const QString &path) { createFrom(path, ZARVO_CLIENT_SCHEMA_FILE, {}); }
+
+void addEmployee(DatabaseSession &db, const QString &id, const QString &first, const QString &last)
+{
+    RecordSet rs;
+    rs.open(db, "Select * from Employee");
+    rs.addNew();
+    rs.setValue("emp_id", id);
+    rs.setValue("emp_fname", first);
+    rs.setValue("emp_lname", last);
+    rs.update();
+}
+
+ServerDb::ServerDb()
+{
+    path = dir.path() + "/punched.mdb";
+    createServerDatabase(path);
+    db.open(path, "pluma");
+}
+
+} // namespace zarvo::test

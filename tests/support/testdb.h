@@ -1,0 +1,26 @@
+#pragma once
+// Fresh databases for tests, laid out from the same schema files as the delivered ones.
+
+#include "database.h"
+#include <QTemporaryDir>
+
+namespace zarvo::test {
+
+/// Creates `path` as a delivered punched.mdb (password "pluma", admin row) would be.
+void createServerDatabase(const QString &path);
+/// Creates `path` as a delivered client.mdb would be.
+void createClientDatabase(const QString &path);
+
+/// Adds an Employee row with the given ID and names (other columns Null).
+void addEmployee(DatabaseSession &db, const QString &id, const QString &first, const QString &last);
+
+/// A temporary folder holding a fresh punched.mdb, opened.
+class ServerDb {
+public:
+    ServerDb();
+    DatabaseSession db;
+    QString path;
+    QTemporaryDir dir;
+};
+
+} // namespace zarvo::test
