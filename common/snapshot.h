@@ -1,0 +1,97 @@
+#pragma once
+// Internals of the store: the connection's shared state and a record set's snapshot.
+
+#include "database.h"
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace zarvo {
+
+enum class LogicalType { Text, Date, Time, Number, Integer };
+
+struct Column {
+    QString name;   // as the select names it (alias or column)
+    QString origin; // the table's column it comes from; empty for an expression
+    LogicalType type = LogicalType::Text;
+};
+
+using Row = std::vector<QVariant>;
+
+/// A prepared statement that is reset (and its bindings cleared) when the holder goes.
+class Statement {
+public:
+    Statement(sqlite3 *db, const QString &sql);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    void bind(int index, const QVariant &value); // 1-based
+    bool step();                                 // true while a row is there
+    sqlite3_stmt *get() const { return m_stmt; }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+[[noreturn]] void throwStoreError(sqlite3 *db, const QString &context = {});
+
+class SessionImpl {
+public:
+    ~SessionImpl();
+    sqlite3 *db = nullptr;
+    QString path;
+    std::vector<Snapshot *> live; // open record sets, told before each write
+
+    /// Lets every other open record set over `table` keep the current values of `rowid`.
+    void beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer);
+};
+
+class Snapshot {
+public:
+    Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, const QVariantList &params);
+    ~Snapshot();
+
+    std::shared_ptr<SessionImpl> s;
+    QString table;      // as written in the select
+    QString tableLower;
+    QString projection; // the select list
+    std::vector<Column> cols;
+    std::vector<qint64> rowids; // ascending: the order rows were added
+    std::unordered_map<qint64, Row> pinned;
+    int pos = -1;
+    bool currentDeleted = false;
+    bool adding = false;
+    Row newRow;
+    QHash<int, QVariant> edits;
+
+    int columnIndex(const QString &name) const; // -1 when unknown
+    bool contains(qint64 rowid) const;
+    const Row &row(int index) const;
+    void pin(qint64 rowid);          // keeps the row's current stored values
+    void dropDeletedCurrent();       // before a move away from a deleted row
+    void update();
+    void remove();
+
+private:
+    Row fetch(qint64 rowid) const;
+    void loadBlock(int block) const;
+    QVariantList storedValues(const std::vector<int> &columns, const Row &values) const;
+
+    static constexpr int kBlock = 256;
+    mutable int m_block = -1;
+    mutable std::vector<Row> m_blockRows;
+};
+
+/// Conversions between the program's values and the stored form of a logical type.
+QVariant toStored(const QVariant &value, LogicalType type, const QString &field);
+QVariant fromStored(sqlite3_stmt *stmt, int column, LogicalType type);
+LogicalType typeOfDeclared(const char *decltype_);
+
+} // namespace zarvo
