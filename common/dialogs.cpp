@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
+#include <cstdio>
 
 namespace zarvo {
 namespace {
@@ -96,8 +97,49 @@ public:
     }
 };
 
+// Answers every box at once (Ok, Yes; inputs and file dialogs cancelled) and prints it to
+// stderr as "BOX|title|text": lets tests drive the real programs headless. Switched on only by
+// the environment variable ZARVO_AUTO_DISMISS=1.
+class AutoDismissHandler final : public DialogHandler {
+public:
+    static void print(const MessageBox &box)
+    {
+        QString text = box.text;
+        text.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        std::fprintf(stderr, "BOX|%s|%s\n", qPrintable(box.title), qPrintable(text));
+        std::fflush(stderr);
+    }
+    BoxAnswer message(QWidget *, const MessageBox &box) override
+    {
+        print(box);
+        return box.buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+    }
+    void messageAsync(QWidget *, const MessageBox &box, std::function<void(BoxAnswer)> done) override
+    {
+        print(box);
+        if (done)
+            done(BoxAnswer::Ok);
+    }
+    std::optional<QString> input(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> openFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    void openWithDefaultHandler(const QString &) override {}
+};
+
 QtDialogHandler g_qtHandler;
+AutoDismissHandler g_autoHandler;
 DialogHandler *g_handler = nullptr;
+
+DialogHandler *defaultHandler()
+{
+    static const bool autoDismiss = qEnvironmentVariableIntValue("ZARVO_AUTO_DISMISS") == 1;
+    return autoDismiss ? static_cast<DialogHandler *>(&g_autoHandler) : &g_qtHandler;
+}
 QString g_programTitle;
 
 } // namespace
@@ -107,7 +149,7 @@ namespace Dialogs {
 void setProgramTitle(const QString &title) { g_programTitle = title; }
 QString programTitle() { return g_programTitle; }
 void setHandler(DialogHandler *h) { g_handler = h; }
-DialogHandler *handler() { return g_handler ? g_handler : &g_qtHandler; }
+DialogHandler *handler() { return g_handler ? g_handler : defaultHandler(); }
 
 static MessageBox boxOf(const QString &text, const QString &title, BoxIcon icon, BoxButtons buttons)
 {
