@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
+#include <cmath>
 #include <sqlite3.h>
 
 namespace zarvo {
@@ -245,6 +247,26 @@ void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Sna
     }
 }
 
+void SessionImpl::rowAdded(const QString &tableLower, qint64 rowid)
+{
+    const auto t = tableRows.find(tableLower);
+    if (t == tableRows.end())
+        return;
+    auto &ids = t->second;
+    ids.insert(std::upper_bound(ids.begin(), ids.end(), rowid), rowid);
+}
+
+void SessionImpl::rowDeleted(const QString &tableLower, qint64 rowid)
+{
+    const auto t = tableRows.find(tableLower);
+    if (t == tableRows.end())
+        return;
+    auto &ids = t->second;
+    const auto it = std::lower_bound(ids.begin(), ids.end(), rowid);
+    if (it != ids.end() && *it == rowid)
+        ids.erase(it);
+}
+
 DatabaseSession::DatabaseSession() = default;
 DatabaseSession::~DatabaseSession() = default;
 
@@ -306,6 +328,7 @@ static sqlite3 *requireOpen(const std::shared_ptr<SessionImpl> &d)
 void DatabaseSession::execScript(const QString &sql)
 {
     sqlite3 *db = requireOpen(d);
+    d->tableRows.clear();
     char *error = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString text = QString::fromUtf8(error ? error : sqlite3_errmsg(db));
@@ -323,17 +346,24 @@ qint64 DatabaseSession::countRows(const QString &table)
 
 // ---- Transaction ------------------------------------------------------------------------------
 
-Transaction::Transaction(DatabaseSession &db) : m_db(db) { m_db.execScript(QStringLiteral("BEGIN IMMEDIATE")); }
+Transaction::Transaction(DatabaseSession &db) : m_db(db)
+{
+    if (sqlite3_exec(requireOpen(db.impl()), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throwStoreError(db.handle());
+}
 
 Transaction::~Transaction()
 {
-    if (m_open && m_db.handle())
+    if (m_open && m_db.handle()) {
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        m_db.impl()->tableRows.clear();
+    }
 }
 
 void Transaction::commit()
 {
-    m_db.execScript(QStringLiteral("COMMIT"));
+    if (sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throwStoreError(m_db.handle());
     m_open = false;
 }
 

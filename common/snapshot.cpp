@@ -63,11 +63,19 @@ Snapshot::Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, con
     // The snapshot is the list of rows (by rowid) the select returns now, in the order they were
     // added; values are read on demand, and rows other record sets change or delete later are
     // pinned with their old values first (SessionImpl::beforeWrite).
-    Statement ids(s->db, QStringLiteral("SELECT _rowid_ FROM %1 %2 ORDER BY _rowid_").arg(quoted(table), where));
-    for (int i = 0; i < params.size(); ++i)
-        ids.bind(i + 1, params[i]);
-    while (ids.step())
-        rowids.push_back(sqlite3_column_int64(ids.get(), 0));
+    const bool wholeTable = where.trimmed().isEmpty();
+    const auto known = wholeTable ? s->tableRows.find(tableLower) : s->tableRows.end();
+    if (known != s->tableRows.end()) {
+        rowids = known->second;
+    } else {
+        Statement ids(s->db, QStringLiteral("SELECT _rowid_ FROM %1 %2 ORDER BY _rowid_").arg(quoted(table), where));
+        for (int i = 0; i < params.size(); ++i)
+            ids.bind(i + 1, params[i]);
+        while (ids.step())
+            rowids.push_back(sqlite3_column_int64(ids.get(), 0));
+        if (wholeTable)
+            s->tableRows[tableLower] = rowids;
+    }
     pos = rowids.empty() ? -1 : 0;
     s->live.push_back(this);
 }
@@ -196,6 +204,7 @@ void Snapshot::update()
         st.step();
         const qint64 rowid = sqlite3_last_insert_rowid(s->db);
         rowids.push_back(rowid);
+        s->rowAdded(tableLower, rowid);
         pinned[rowid] = fetch(rowid);
         pos = int(rowids.size()) - 1;
         adding = false;
@@ -233,6 +242,7 @@ void Snapshot::remove()
     Statement st(s->db, QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?").arg(quoted(table)));
     st.bind(1, rowid);
     st.step();
+    s->rowDeleted(tableLower, rowid);
     currentDeleted = true;
     edits.clear();
 }

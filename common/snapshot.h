@@ -48,6 +48,13 @@ public:
     sqlite3 *db = nullptr;
     QString path;
     std::vector<Snapshot *> live; // open record sets, told before each write
+    // Every rowid of a table, kept once a whole-table select has listed them and then followed
+    // through each insert and delete of this connection, so reopening a whole large table costs
+    // a copy instead of a scan. Dropped whenever writes bypass record sets.
+    std::unordered_map<QString, std::vector<qint64>> tableRows;
+
+    void rowAdded(const QString &tableLower, qint64 rowid);
+    void rowDeleted(const QString &tableLower, qint64 rowid);
 
     /// Lets every other open record set over `table` keep the current values of `rowid`.
     void beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer);

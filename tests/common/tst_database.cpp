@@ -366,6 +366,27 @@ private slots:
         QCOMPARE(ids(t.db, "Select * from Employee"), QStringList{"kept"});
     }
 
+    void wholeTableReopensFollowEveryWrite()
+    {
+        ServerDb t;
+        for (const char *id : {"A", "B", "C"})
+            test::addEmployee(t.db, id, "f", "l");
+        QCOMPARE(ids(t.db, "Select * from Employee"), QStringList({"A", "B", "C"}));
+        RecordSet rs;
+        rs.open(t.db, "Select * from Employee where emp_id = ?", {"B"});
+        rs.remove();
+        test::addEmployee(t.db, "D", "f", "l");
+        QCOMPARE(ids(t.db, "Select * from employee"), QStringList({"A", "C", "D"}));
+        {
+            Transaction tx(t.db);
+            test::addEmployee(t.db, "rolled back", "f", "l");
+            QCOMPARE(ids(t.db, "Select * from Employee").size(), 4);
+        }
+        QCOMPARE(ids(t.db, "Select * from Employee"), QStringList({"A", "C", "D"}));
+        t.db.execScript("DELETE FROM Employee WHERE emp_id = 'A'");
+        QCOMPARE(ids(t.db, "Select * from Employee"), QStringList({"C", "D"}));
+    }
+
     void manyRowsSnapshotReadsEveryRow()
     {
         ServerDb t;
