@@ -1,0 +1,96 @@
+#include "adminpass.h"
+#include "adminwindows.h"
+#include "artwork.h"
+#include "dialogs.h"
+#include "uiutil.h"
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using zarvo::BoxIcon;
+using zarvo::twipsRect;
+namespace Dialogs = zarvo::Dialogs;
+
+AdminPass::AdminPass(QWidget *parent) : ConsoleWindow(parent)
+{
+    setObjectName(QStringLiteral("AdminPass"));
+    setWindowTitle(QStringLiteral("Change Administrator Password"));
+    setWindowIcon(zarvo::Artwork::icon(QStringLiteral("lock")));
+    setFixedSize(zarvo::twips(4695), zarvo::twips(2760));
+
+    auto *frame = new QGroupBox(QStringLiteral("Enter Password"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setGeometry(twipsRect(120, 120, 4455, 1815));
+    const char *captions[] = {"Current Password", "New Password", "Confirm Password"};
+    QLineEdit **boxes[] = {&m_current, &m_new, &m_confirm};
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new QLabel(QString::fromLatin1(captions[i]), frame);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        label->setGeometry(twipsRect(240, 420 + i * 435, 1575, 255));
+        *boxes[i] = AdminWindows::passwordBox(QStringLiteral("Text%1").arg(i + 1), frame);
+        (*boxes[i])->setGeometry(twipsRect(1800, 380 + i * 435, 2415, 315));
+    }
+
+    m_accept = new QPushButton(QStringLiteral("Accept"), this);
+    m_accept->setObjectName(QStringLiteral("Pushbutton1"));
+    m_accept->setGeometry(twipsRect(1920, 2100, 1215, 420));
+    m_accept->setAutoDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("Pushbutton2"));
+    cancel->setGeometry(twipsRect(3240, 2100, 1215, 420));
+    cancel->setAutoDefault(true);
+
+    setTabOrder(m_current, m_new);
+    setTabOrder(m_new, m_confirm);
+    setTabOrder(m_confirm, m_accept);
+    setTabOrder(m_accept, cancel);
+    // Enter walks current -> new -> confirm -> "Accept" without pressing it.
+    connect(m_current, &QLineEdit::returnPressed, this, [this] { m_new->setFocus(); });
+    connect(m_new, &QLineEdit::returnPressed, this, [this] { m_confirm->setFocus(); });
+    connect(m_confirm, &QLineEdit::returnPressed, this, [this] { m_accept->setFocus(); });
+    connect(m_accept, &QPushButton::clicked, this, &AdminPass::accept);
+    connect(cancel, &QPushButton::clicked, this, &AdminPass::closeWindow);
+}
+
+bool AdminPass::load() { return AdminWindows::openAdmin(m_admin, this); }
+
+void AdminPass::activated()
+{
+    m_current->clear();
+    m_new->clear();
+    m_confirm->clear();
+    m_current->setFocus();
+}
+
+void AdminPass::accept()
+{
+    if (m_current->text().isEmpty() || m_new->text().isEmpty() || m_confirm->text().isEmpty()) {
+        Dialogs::message(this, QStringLiteral("Some Fields are Empty"),
+                         QStringLiteral("Incomplete Information"), BoxIcon::Exclamation);
+        return;
+    }
+    if (m_confirm->text() != m_new->text()) {
+        Dialogs::message(this, QStringLiteral("New Password Did Not Match"),
+                         QStringLiteral("Password Mismatch"), BoxIcon::Exclamation);
+        return;
+    }
+    try {
+        if (!AdminWindows::passwordMatches(m_admin, m_current->text())) {
+            Dialogs::message(this, QStringLiteral("Incorrect Admin Password"),
+                             QStringLiteral("Password Incorrect! No Changes Have Been Made"),
+                             BoxIcon::Exclamation);
+            return;
+        }
+        m_admin.setValue(QStringLiteral("password"), m_new->text());
+        m_admin.update();
+    } catch (const zarvo::DbError &e) {
+        // The store refused: the old password stays in force and the boxes keep their text.
+        Dialogs::message(this, e.message(), QStringLiteral("Password Incorrect! No Changes Have Been Made"),
+                         BoxIcon::Exclamation);
+        return;
+    }
+    Dialogs::message(this, QStringLiteral("Admin Password Updated"),
+                     QStringLiteral("Password Update Successful"), BoxIcon::Information);
+    closeWindow();
+}

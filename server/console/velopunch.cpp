@@ -1,0 +1,292 @@
+#include "velopunch.h"
+#include "about.h"
+#include "adminpass.h"
+#include "artwork.h"
+#include "commands.h"
+#include "company.h"
+#include "consolewindow.h"
+#include "dialogs.h"
+#include "employee.h"
+#include "emptable.h"
+#include "login.h"
+#include "module1.h"
+#include "punchserver.h"
+#include "searchid.h"
+#include "../punch/clockwindow.h"
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <exception>
+
+using namespace ConsoleCommands;
+using zarvo::BoxIcon;
+namespace Dialogs = zarvo::Dialogs;
+
+VeloPunch::VeloPunch(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("VeloPunch"));
+    setWindowTitle(QStringLiteral("Zarvo Punch Clock System "));
+    setWindowIcon(zarvo::Artwork::appIcon());
+    resize(1024, 768);
+
+    m_area = new QMdiArea(this);
+    m_area->setObjectName(QStringLiteral("MdiArea"));
+    m_area->setBackground(QBrush(zarvo::Artwork::consoleBackground()));
+    setCentralWidget(m_area);
+    m_host = new MdiWindowHost(m_area, this);
+    setWindowHost(m_host);
+
+    for (const Command &c : all())
+        makeAction(c.id);
+    buildMenus();
+    buildToolBar();
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->showMessage(QStringLiteral("Ready"));
+
+    connect(m_area, &QMdiArea::subWindowActivated, this, &VeloPunch::refreshWindowList);
+    connect(&Module1::instance(), &Module1::adminLockedChanged, this, &VeloPunch::updateCommandStates);
+    updateCommandStates();
+}
+
+VeloPunch::~VeloPunch()
+{
+    if (windowHost() == m_host)
+        setWindowHost(nullptr);
+}
+
+QAction *VeloPunch::makeAction(int id)
+{
+    const Command *c = byId(id);
+    auto *a = new QAction(c->caption, this);
+    a->setObjectName(c->name);
+    a->setProperty("commandId", c->id);
+    a->setToolTip(c->tooltip);
+    if (!c->statusTip.isEmpty())
+        a->setStatusTip(c->statusTip);
+    if (!c->shortcut.isEmpty())
+        a->setShortcut(QKeySequence(c->shortcut));
+    if (!c->iconName.isEmpty())
+        a->setIcon(zarvo::Artwork::icon(c->iconName));
+    connect(a, &QAction::triggered, this, [this, id] { invoke(id); });
+    m_actions.insert(id, a);
+    return a;
+}
+
+QAction *VeloPunch::command(int id) const { return m_actions.value(id); }
+
+void VeloPunch::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MenuBar"));
+    bar->setWindowTitle(QStringLiteral("Menu Bar"));
+
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    file->addAction(command(ID_COMPANYINFO));
+    file->addAction(command(ID_TERMINALS));
+    file->addSeparator();
+    file->addAction(command(ID_TIMESHEETS));
+    file->addAction(command(ID_CHANGEADMINPASSWORD));
+    file->addSeparator();
+    file->addAction(command(ID_EXIT));
+
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    edit->addAction(command(ID_EDIT_UNDO));
+    edit->addSeparator();
+    edit->addAction(command(ID_EDIT_CUT));
+    edit->addAction(command(ID_EDIT_COPY));
+    edit->addAction(command(ID_EDIT_PASTE));
+
+    QMenu *view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("menuView"));
+    QMenu *toolbars = view->addMenu(QStringLiteral("Toolbars"));
+    toolbars->setObjectName(QStringLiteral("menuToolbars"));
+    toolbars->menuAction()->setObjectName(QStringLiteral("menuToolbarsAction"));
+    view->addAction(command(ID_VIEW_STATUS_BAR));
+    command(ID_VIEW_STATUS_BAR)->setCheckable(true);
+    command(ID_VIEW_STATUS_BAR)->setChecked(true);
+
+    auto *admin = new QMenu(QStringLiteral("Administrator"), bar);
+    admin->setObjectName(QStringLiteral("menuAdministrator"));
+    admin->menuAction()->setObjectName(QStringLiteral("ID_ADMINISTRATOR"));
+    admin->menuAction()->setProperty("commandId", int(ID_ADMINISTRATOR));
+    admin->menuAction()->setToolTip(QStringLiteral("Administrator"));
+    bar->addMenu(admin);
+    admin->addAction(command(ID_PAYROLLREPORTS));
+    admin->addAction(command(ID_EMPLOYEETABLE));
+    admin->addSeparator();
+    admin->addAction(command(ID_NEWEMPLOYEE));
+    admin->addSeparator();
+    admin->addAction(command(ID_CHANGEEMPLOYEEID));
+
+    m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
+    m_windowMenu->setObjectName(QStringLiteral("menuWindow"));
+    m_windowMenu->addAction(command(ID_WINDOW_CASCADE));
+    m_windowMenu->addAction(command(ID_WINDOW_TILE_HORZ));
+    m_windowMenu->addAction(command(ID_WINDOW_ARRANGE));
+    m_windowListSeparator = m_windowMenu->addSeparator();
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &VeloPunch::refreshWindowList);
+
+    auto *help = new QMenu(QStringLiteral("Help"), bar);
+    help->setObjectName(QStringLiteral("menuHelp"));
+    help->menuAction()->setObjectName(QStringLiteral("ID_HELP"));
+    help->menuAction()->setProperty("commandId", int(ID_HELP));
+    help->menuAction()->setToolTip(QStringLiteral("Help"));
+    bar->addMenu(help);
+    help->addAction(command(ID_MANUAL));
+    help->addSeparator();
+    help->addAction(command(ID_ABOUTVELOPUNCHCLOCK));
+}
+
+void VeloPunch::buildToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setObjectName(QStringLiteral("Standard"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolBar->setIconSize(QSize(32, 32));
+    for (int id : {ID_LOGIN, ID_NEWEMPLOYEE, ID_TIMESHEETS, ID_CLOCK, ID_LOCK, ID_HELP_BUTT})
+        m_toolBar->addAction(command(id));
+
+    // The "&Toolbars" list: one tick entry per bar, showing or hiding it.
+    QAction *toggle = m_toolBar->toggleViewAction();
+    toggle->setObjectName(QStringLiteral("XTP_ID_TOOLBARLIST"));
+    toggle->setProperty("commandId", int(XTP_ID_TOOLBARLIST));
+    toggle->setToolTip(QStringLiteral("Toggle ToolBar"));
+    toggle->setStatusTip(QStringLiteral("Show or hide the toolbar"));
+    findChild<QMenu *>(QStringLiteral("menuToolbars"))->addAction(toggle);
+}
+
+void VeloPunch::updateCommandStates()
+{
+    const bool locked = Module1::instance().adminLocked();
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        if (alwaysDisabled(it.key()))
+            it.value()->setEnabled(false);
+        else if (needsUnlocked(it.key()))
+            it.value()->setEnabled(!locked);
+    }
+}
+
+bool VeloPunch::load()
+{
+    Module1::instance().setAdminLocked(true);
+    if (!m_server)
+        m_server = new PunchServer(this);
+    if (!m_server->listen()) {
+        Dialogs::message(this, m_server->errorString());
+        return false;
+    }
+    return true;
+}
+
+void VeloPunch::notAvailableYet(const QString &window)
+{
+    Dialogs::message(this, QStringLiteral("The ") + window + QStringLiteral(" window is not available yet."),
+                     window, BoxIcon::Information);
+}
+
+void VeloPunch::invoke(int id)
+{
+    // A disabled command does nothing, whichever way it is reached.
+    if (QAction *a = command(id); a && !a->isEnabled())
+        return;
+    try {
+        switch (id) {
+        case ID_HELP_BUTT:
+            Dialogs::openWithDefaultHandler(Module1::programFolder() + QStringLiteral("/help.hlp"));
+            break;
+        case ID_MANUAL:
+            Dialogs::openWithDefaultHandler(Module1::programFolder() + QStringLiteral("/help.doc"));
+            break;
+        case ID_LOGIN: ShowInsideConsole<LogIn>(); break;
+        case ID_TIMESHEETS: notAvailableYet(QStringLiteral("Time Sheets")); break;
+        case ID_PAYROLLREPORTS: notAvailableYet(QStringLiteral("Payroll Reports")); break;
+        case ID_NEWEMPLOYEE: ShowInsideConsole<Employee>(); break;
+        case ID_CLOCK: ShowInsideConsole<Clock>(); break;
+        case ID_LOCK: Module1::instance().setAdminLocked(true); break;
+        case ID_ABOUTVELOPUNCHCLOCK: ShowInsideConsole<About>(); break;
+        case ID_CHANGEADMINPASSWORD: ShowInsideConsole<AdminPass>(); break;
+        case ID_EXIT: close(); break;
+        case ID_EMPLOYEETABLE: ShowInsideConsole<EmpTable>(); break;
+        case ID_CHANGEEMPLOYEEID: ShowInsideConsole<SearchID>(); break;
+        case ID_TERMINALS:
+            if (m_server)
+                m_server->RebuildTerminalList();
+            break;
+        case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
+        case ID_VIEW_STATUS_BAR: statusBar()->setVisible(command(id)->isChecked()); break;
+        case ID_WINDOW_CASCADE: m_area->cascadeSubWindows(); break;
+        case ID_WINDOW_TILE_HORZ: m_area->tileSubWindows(); break;
+        case ID_WINDOW_ARRANGE: arrangeIcons(); break;
+        default: break; // menu titles and built-ins without an action of their own
+        }
+    } catch (const std::exception &e) {
+        // No failure of a window's load may take the console down with it.
+        Dialogs::message(this, QString::fromLocal8Bit(e.what()), {}, BoxIcon::Exclamation);
+    }
+}
+
+void VeloPunch::arrangeIcons()
+{
+    // Minimised inner windows in a row along the bottom edge, left to right.
+    int x = 0;
+    const int bottom = m_area->viewport()->height();
+    for (QMdiSubWindow *w : m_area->subWindowList()) {
+        if (!w->isMinimized())
+            continue;
+        w->move(x, bottom - w->height());
+        x += w->width();
+    }
+}
+
+void VeloPunch::refreshWindowList()
+{
+    for (QAction *a : std::as_const(m_windowList)) {
+        m_windowMenu->removeAction(a);
+        a->deleteLater();
+    }
+    m_windowList.clear();
+    QMdiSubWindow *active = m_area->activeSubWindow();
+    int n = 0;
+    for (QMdiSubWindow *frame : m_area->subWindowList()) {
+        if (frame->isHidden() && !frame->isMinimized())
+            continue; // closing
+        connect(frame, &QObject::destroyed, this, &VeloPunch::scheduleWindowListRefresh,
+                Qt::UniqueConnection);
+        ++n;
+        auto *a = new QAction(QStringLiteral("&%1 %2").arg(n).arg(frame->windowTitle()), m_windowMenu);
+        a->setObjectName(QStringLiteral("XTP_ID_WINDOWLIST"));
+        a->setProperty("commandId", int(XTP_ID_WINDOWLIST));
+        a->setCheckable(true);
+        a->setChecked(frame == active);
+        QMdiSubWindow *target = frame;
+        QMdiArea *area = m_area;
+        connect(a, &QAction::triggered, frame, [area, target] {
+            if (target->isMinimized())
+                target->showNormal();
+            area->setActiveSubWindow(target);
+            target->raise();
+        });
+        m_windowMenu->addAction(a);
+        m_windowList.append(a);
+    }
+}
+
+void VeloPunch::scheduleWindowListRefresh()
+{
+    // A frame being destroyed may still be listed by the area: look again once it has gone.
+    QTimer::singleShot(0, this, &VeloPunch::refreshWindowList);
+}
+
+void VeloPunch::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
