@@ -1,3 +1,175 @@
 #include "emptable.h"
+#include "dialogs.h"
+#include "module1.h"
+#include <QDate>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
 
-EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent) {}
+using namespace zarvo;
+
+EmpTableModel::EmpTableModel(const RecordSet *rs, QObject *parent)
+    : QAbstractTableModel(parent), m_rs(rs)
+{
+}
+
+int EmpTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rs->recordCount();
+}
+
+int EmpTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rs->fieldNames().size());
+}
+
+QVariant EmpTableModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    QVariant v;
+    try {
+        v = m_rs->valueAt(index.row(), index.column());
+    } catch (const DbError &) {
+        return {};
+    }
+    switch (v.typeId()) {
+    case QMetaType::QDate: return QLocale().toString(v.toDate(), QLocale::ShortFormat);
+    case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
+    default: return v.isValid() ? v.toString() : QString();
+    }
+}
+
+QVariant EmpTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return m_rs->fieldNames().value(section);
+    return section + 1;
+}
+
+Qt::ItemFlags EmpTableModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent)
+{
+    setObjectName(QStringLiteral("EmpTable"));
+    setWindowTitle(QStringLiteral("Employee Table"));
+
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DataGrid1"));
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setAlternatingRowColors(true);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
+    m_model = new EmpTableModel(&m_rs, this);
+
+    auto makeButton = [this](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setMinimumWidth(90);
+        return b;
+    };
+    m_previous = makeButton("PushButton1", QStringLiteral("Previous"));
+    m_next = makeButton("PushButton2", QStringLiteral("Next"));
+    m_close = makeButton("PushButton3", QStringLiteral("Close"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_previous);
+    buttons->addWidget(m_next);
+    buttons->addWidget(m_close);
+    auto *root = new QVBoxLayout(this);
+    root->addWidget(m_grid, 1);
+    root->addLayout(buttons);
+
+    connect(m_previous, &QPushButton::clicked, this, &EmpTable::previousClicked);
+    connect(m_next, &QPushButton::clicked, this, &EmpTable::nextClicked);
+    connect(m_close, &QPushButton::clicked, this, &ConsoleWindow::closeWindow);
+    resize(900, 420);
+}
+
+EmpTable::~EmpTable() = default;
+
+QString EmpTable::selectText()
+{
+    return QStringLiteral("Select emp_id as [Employee ID], emp_lname as [Last Name], ") +
+           QStringLiteral("emp_fname as [First Name], emp_mname as [Middle Name], emp_sex as Sex, ") +
+           QStringLiteral("emp_dob as [Birth Date], emp_address as Address, emp_apt as Apartment, ") +
+           QStringLiteral("city as City, emp_state as [State], Zip as Zip ") +
+           QStringLiteral("from Employee ");
+}
+
+bool EmpTable::load()
+{
+    try {
+        m_rs.open(Module1::instance().db, selectText());
+    } catch (const DbError &) {
+    }
+    if (!Module1::instance().db.isOpen() || !m_rs.isOpen())
+        Dialogs::message(this, QStringLiteral("Could not open database ..."));
+    // Bind the grid (an empty one when nothing could be opened); the window stays open.
+    m_grid->setModel(m_model);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_grid->resizeColumnsToContents();
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (m_syncing || !current.isValid() || !m_rs.isOpen())
+                    return;
+                try {
+                    m_rs.setPosition(current.row());
+                } catch (const DbError &) {
+                }
+            });
+    showPosition();
+    return true;
+}
+
+void EmpTable::showPosition()
+{
+    // Before the first or past the last row there is no current row to select.
+    m_syncing = true;
+    const int row = m_rs.position();
+    if (m_rs.isOpen() && row >= 0 && row < m_rs.recordCount()) {
+        const QModelIndex index = m_model->index(row, 0);
+        m_grid->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_grid->scrollTo(index);
+    } else {
+        m_grid->selectionModel()->clear();
+    }
+    m_syncing = false;
+}
+
+void EmpTable::previousClicked()
+{
+    try {
+        if (!m_rs.bof())
+            m_rs.movePrevious();
+    } catch (const DbError &) {
+    }
+    showPosition();
+    if (m_rs.bof())
+        Dialogs::message(this, QStringLiteral("You're At The First Record"),
+                         QStringLiteral("BOF Reached"), BoxIcon::Exclamation);
+}
+
+void EmpTable::nextClicked()
+{
+    try {
+        if (!m_rs.eof())
+            m_rs.moveNext();
+    } catch (const DbError &) {
+    }
+    showPosition();
+    if (m_rs.eof())
+        Dialogs::message(this, QStringLiteral("You're At The Last Record"),
+                         QStringLiteral("EOF Reached"), BoxIcon::Exclamation);
+}

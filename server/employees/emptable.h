@@ -1,9 +1,53 @@
 #pragma once
-#include "consolewindow.h"
+// The employee table: every employee in a read-only grid, walked with "Previous" and "Next".
 
-// Placeholder until the window is built.
+#include "consolewindow.h"
+#include "database.h"
+#include <QAbstractTableModel>
+
+class QPushButton;
+class QTableView;
+
+/// Read-only table model over an open record set: one row per record, headed by its field
+/// names (the select's aliases).
+class EmpTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit EmpTableModel(const zarvo::RecordSet *rs, QObject *parent = nullptr);
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    const zarvo::RecordSet *m_rs;
+};
+
+/// Window "Employee Table": grid `DataGrid1`, buttons `PushButton1` "Previous",
+/// `PushButton2` "Next", `PushButton3` "Close". The grid's selected row and the record set's
+/// current row are one.
 class EmpTable : public ConsoleWindow {
     Q_OBJECT
 public:
     explicit EmpTable(QWidget *parent = nullptr);
+    ~EmpTable() override;
+
+    bool load() override;
+    /// The grid's select, joined from its five pieces.
+    static QString selectText();
+    const zarvo::RecordSet &records() const { return m_rs; }
+
+private:
+    void previousClicked();
+    void nextClicked();
+    void showPosition();
+
+    zarvo::RecordSet m_rs;
+    EmpTableModel *m_model = nullptr;
+    QTableView *m_grid = nullptr;
+    QPushButton *m_previous = nullptr;
+    QPushButton *m_next = nullptr;
+    QPushButton *m_close = nullptr;
+    bool m_syncing = false;
 };
