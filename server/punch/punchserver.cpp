@@ -1,8 +1,310 @@
 #include "punchserver.h"
+#include "dialogs.h"
+#include "filelimit.h"
+#include "module1.h"
+#include "protocol.h"
+#include "punchbatch.h"
+#include "terminals.h"
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
 
-// Placeholder until the network part is built.
-PunchServer::PunchServer(QWidget *console) : QObject(console), m_console(console) {}
-PunchServer::~PunchServer() = default;
-bool PunchServer::listen() { return true; }
+using zarvo::BoxIcon;
+using zarvo::DbError;
+namespace Dialogs = zarvo::Dialogs;
+
+namespace {
+/// Dotted decimal for IPv4 peers, also when the dual-stack listener reports them as
+/// IPv4-mapped IPv6 addresses; a genuine IPv6 peer keeps its own text.
+QString dottedAddress(const QHostAddress &address)
+{
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : address.toString();
+}
+
+/// Tests may move the server off the punch port (0 = any free port).
+quint16 listenPort()
+{
+    bool ok = false;
+    const int port = qEnvironmentVariableIntValue("ZARVO_PUNCH_PORT", &ok);
+    return ok && port >= 0 && port <= 65535 ? quint16(port) : zarvo::Protocol::Port;
+}
+} // namespace
+
+PunchServer::PunchServer(QWidget *console)
+    : QObject(console), m_console(console), m_listener(new QTcpServer(this)),
+      m_batchTimer(new QTimer(this)), m_resumeTimer(new QTimer(this)),
+      m_cap(zarvo::defaultConnectionCap())
+{
+    // A burst of terminals must not overflow the kernel's queue of half-accepted connections.
+    m_listener->setListenBacklogSize(4096);
+    m_listener->setMaxPendingConnections(4096);
+    connect(m_listener, &QTcpServer::newConnection, this, &PunchServer::acceptPending);
+    connect(m_listener, &QTcpServer::acceptError, this,
+            [this](QAbstractSocket::SocketError e) { listenerError(int(e)); });
+
+    // Everything that arrives before the event loop comes round again is answered together.
+    m_batchTimer->setSingleShot(true);
+    m_batchTimer->setInterval(0);
+    connect(m_batchTimer, &QTimer::timeout, this, &PunchServer::answerReady);
+
+    // After an accept failure (out of descriptors) Qt stops accepting until told to resume.
+    m_resumeTimer->setSingleShot(true);
+    m_resumeTimer->setInterval(100);
+    connect(m_resumeTimer, &QTimer::timeout, this, [this] {
+        if (m_listener->isListening())
+            m_listener->resumeAccepting();
+        else if (!m_listener->listen(QHostAddress::Any, m_port))
+            m_resumeTimer->start();
+    });
+}
+
+PunchServer::~PunchServer()
+{
+    for (auto &[index, s] : m_slots) {
+        s->socket->disconnect(this);
+        delete s;
+    }
+}
+
+bool PunchServer::listen()
+{
+    m_port = listenPort();
+    if (!m_listener->listen(QHostAddress::Any, m_port)) {
+        m_error = m_listener->errorString();
+        return false;
+    }
+    m_port = m_listener->serverPort();
+    // Unattended test runs (every box answered at once) learn the port from standard error.
+    if (qEnvironmentVariableIntValue("ZARVO_AUTO_DISMISS") == 1) {
+        std::fprintf(stderr, "ZARVO-LISTENING %u\n", unsigned(m_port));
+        std::fflush(stderr);
+    }
+    return true;
+}
+
 QString PunchServer::errorString() const { return m_error; }
-void PunchServer::RebuildTerminalList() {}
+quint16 PunchServer::port() const { return m_listener->isListening() ? m_listener->serverPort() : m_port; }
+bool PunchServer::isListening() const { return m_listener->isListening(); }
+
+QList<QPair<qint64, QString>> PunchServer::connectedTerminals() const
+{
+    QList<QPair<qint64, QString>> out;
+    for (const auto &[index, s] : m_slots)
+        if (s->socket->state() == QAbstractSocket::ConnectedState)
+            out.append({index, s->address});
+    return out;
+}
+
+PunchServer::Slot *PunchServer::slot(qint64 index) const
+{
+    const auto it = m_slots.find(index);
+    return it == m_slots.end() ? nullptr : it->second;
+}
+
+void PunchServer::acceptPending()
+{
+    while (QTcpSocket *socket = m_listener->nextPendingConnection())
+        addSlot(socket);
+}
+
+void PunchServer::addSlot(QTcpSocket *socket)
+{
+    if (int(m_slots.size()) >= m_cap) {
+        // Idle connections must not starve real terminals: the one that waited longest
+        // without punching makes room; when all of them punch, the newcomer is refused.
+        if (m_neverPunched.empty()) {
+            ++m_dropped;
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
+        ++m_dropped;
+        closeSlot(*m_neverPunched.begin(), false);
+    }
+    // Slot numbers are 64-bit: they never wrap or repeat in one run, however many terminals.
+    auto *s = new Slot;
+    s->index = ++m_lastSlot;
+    s->socket = socket;
+    s->address = dottedAddress(socket->peerAddress());
+    m_slots.emplace(s->index, s);
+    m_neverPunched.insert(s->index);
+
+    socket->setParent(this);
+    // One byte over the largest message shows an over-long one without reading more of it.
+    socket->setReadBufferSize(MaxMessage + 1);
+    const qint64 index = s->index;
+    connect(socket, &QTcpSocket::readyRead, this, [this, index] { dataArrived(index); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, index] { peerLeft(index); });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, index, socket](QAbstractSocket::SocketError e) {
+        slotError(index, int(e), socket->errorString());
+    });
+
+    if (m_openAcceptBoxes < MaxAcceptBoxes)
+        showAcceptBox(index);
+    else
+        m_waitingForBox.append(index);
+    // Bytes may have arrived together with the connection.
+    if (socket->bytesAvailable() > 0)
+        dataArrived(index);
+}
+
+void PunchServer::showAcceptBox(qint64 index)
+{
+    Slot *s = slot(index);
+    if (!s)
+        return;
+    ++m_openAcceptBoxes;
+    QPointer<PunchServer> self(this);
+    Dialogs::messageAsync(m_console, QStringLiteral("Connected with ") + s->address,
+                          QStringLiteral("Client Accepted"), BoxIcon::Information,
+                          [self, index](zarvo::BoxAnswer) {
+                              if (self)
+                                  self->acceptBoxDismissed(index);
+                          });
+}
+
+void PunchServer::acceptBoxDismissed(qint64 index)
+{
+    --m_openAcceptBoxes;
+    if (Slot *s = slot(index); s && s->socket->state() == QAbstractSocket::ConnectedState)
+        s->socket->write(zarvo::Protocol::ConnectionAccepted, 3);
+    // The next terminal still connected gets its box.
+    while (!m_waitingForBox.isEmpty() && m_openAcceptBoxes < MaxAcceptBoxes) {
+        const qint64 next = m_waitingForBox.takeFirst();
+        if (slot(next)) {
+            showAcceptBox(next);
+            break;
+        }
+    }
+}
+
+void PunchServer::dataArrived(qint64 index)
+{
+    Slot *s = slot(index);
+    if (!s || s->queued)
+        return;
+    s->queued = true;
+    m_ready.append(index);
+    if (!m_batchTimer->isActive())
+        m_batchTimer->start();
+}
+
+void PunchServer::answerReady()
+{
+    QList<qint64> indexes;
+    QList<QByteArray> messages;
+    for (qint64 index : std::exchange(m_ready, {})) {
+        Slot *s = slot(index);
+        if (!s)
+            continue;
+        s->queued = false;
+        const qint64 waiting = s->socket->bytesAvailable();
+        if (waiting == 0)
+            continue;
+        if (waiting > MaxMessage) {
+            // No employee ID is this long: whatever sends it is no terminal.
+            ++m_dropped;
+            closeSlot(index, false);
+            continue;
+        }
+        indexes.append(index);
+        messages.append(s->socket->readAll());
+        m_neverPunched.erase(index);
+    }
+    if (messages.isEmpty())
+        return;
+    // The replies come back after the commit: no terminal hears of a punch not yet stored.
+    const QList<QByteArray> replies = zarvo::answerPunches(Module1::instance().db, messages);
+    for (qsizetype i = 0; i < indexes.size(); ++i) {
+        Slot *s = slot(indexes[i]);
+        if (!s || replies[i].isEmpty())
+            continue;
+        s->socket->write(replies[i]);
+        if (s->socket->bytesToWrite() > MaxUnreadReplies) {
+            ++m_dropped;
+            closeSlot(indexes[i], false);
+        }
+    }
+    emit punchesAnswered(int(messages.size()));
+}
+
+void PunchServer::slotError(qint64 index, int error, const QString &description)
+{
+    if (!slot(index))
+        return;
+    peerLeft(index);
+    // A terminal closing or being switched off is its normal way of leaving, not a fault
+    // (Qt reports a connection reset by the peer as RemoteHostClosedError too).
+    if (error != QAbstractSocket::RemoteHostClosedError)
+        errorBox(error, description);
+}
+
+void PunchServer::peerLeft(qint64 index)
+{
+    Slot *s = slot(index);
+    if (!s)
+        return;
+    // A punch sent just before leaving is still recorded: answer what is waiting first.
+    if (s->socket->bytesAvailable() > 0) {
+        if (!s->queued) {
+            s->queued = true;
+            m_ready.append(index);
+        }
+        answerReady();
+    }
+    closeSlot(index, true);
+}
+
+void PunchServer::listenerError(int error)
+{
+    errorBox(error, m_listener->errorString());
+    // Qt has paused accepting; take it up again once descriptors may be free.
+    if (!m_resumeTimer->isActive())
+        m_resumeTimer->start();
+}
+
+void PunchServer::errorBox(int error, const QString &description)
+{
+    const QString text = QStringLiteral("Socket Error ") + QString::number(error)
+        + QStringLiteral(": ") + description;
+    // One open box per distinct error is enough: a storm of equal errors must not bury the
+    // operator under boxes.
+    if (m_openErrorBoxes.contains(text))
+        return;
+    m_openErrorBoxes.insert(text);
+    QPointer<PunchServer> self(this);
+    Dialogs::messageAsync(m_console, text, QString(), BoxIcon::None, [self, text](zarvo::BoxAnswer) {
+        if (self)
+            self->m_openErrorBoxes.remove(text);
+    });
+}
+
+void PunchServer::closeSlot(qint64 index, bool graceful)
+{
+    const auto it = m_slots.find(index);
+    if (it == m_slots.end())
+        return;
+    Slot *s = it->second;
+    m_slots.erase(it);
+    m_neverPunched.erase(index);
+    QTcpSocket *socket = s->socket;
+    delete s;
+    socket->disconnect(this);
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
+        // Let a last reply go out, but never wait long on a peer that does not take it.
+        connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(30000, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        socket->disconnectFromHost();
+        return;
+    }
+    socket->abort();
+    socket->deleteLater();
+}
