@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QTime>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -234,6 +236,7 @@ QString timeText(const QTime &time) { return time.toString(QStringLiteral("HH:mm
 
 SessionImpl::~SessionImpl()
 {
+    finishPrewarm(true, false);
     if (db)
         sqlite3_close_v2(db);
 }
@@ -247,8 +250,97 @@ void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Sna
     }
 }
 
+struct SessionImpl::Prewarm {
+    sqlite3 *db = nullptr;
+    std::thread thread;
+    std::atomic<bool> done{false};
+    std::vector<QString> tables;
+    std::vector<std::vector<qint64>> rows; // per table, written by the thread only
+    bool ok = true;
+};
+
+void SessionImpl::startPrewarm()
+{
+    auto p = std::make_unique<Prewarm>();
+    if (sqlite3_open_v2(path.toUtf8().constData(), &p->db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(p->db);
+        return;
+    }
+    if (!key.isEmpty())
+        sqlite3_key(p->db, key.constData(), int(key.size()));
+    // The read snapshot starts with the first read inside BEGIN: from here on, this
+    // connection's writes are logged.
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_exec(p->db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(p->db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(p->db);
+        return;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW)
+        p->tables.push_back(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))));
+    sqlite3_finalize(st);
+    p->rows.resize(p->tables.size());
+    Prewarm *raw = p.get();
+    p->thread = std::thread([raw] {
+        for (size_t i = 0; i < raw->tables.size() && raw->ok; ++i) {
+            sqlite3_stmt *q = nullptr;
+            const QByteArray sql = "SELECT _rowid_ FROM \"" + raw->tables[i].toUtf8() + "\" ORDER BY _rowid_";
+            if (sqlite3_prepare_v2(raw->db, sql.constData(), -1, &q, nullptr) != SQLITE_OK) {
+                raw->ok = false;
+                break;
+            }
+            int rc;
+            while ((rc = sqlite3_step(q)) == SQLITE_ROW)
+                raw->rows[i].push_back(sqlite3_column_int64(q, 0));
+            raw->ok = raw->ok && rc == SQLITE_DONE;
+            sqlite3_finalize(q);
+        }
+        sqlite3_exec(raw->db, "COMMIT", nullptr, nullptr, nullptr);
+        raw->done = true;
+    });
+    prewarm = std::move(p);
+}
+
+void SessionImpl::finishPrewarm(bool wait, bool keep)
+{
+    if (!prewarm || (!wait && !prewarm->done))
+        return;
+    const std::unique_ptr<Prewarm> p = std::move(prewarm);
+    const auto log = std::move(prewarmLog);
+    prewarmLog.clear();
+    if (!keep)
+        sqlite3_interrupt(p->db);
+    p->thread.join();
+    sqlite3_close_v2(p->db);
+    if (!keep || !p->ok)
+        return;
+    for (size_t i = 0; i < p->tables.size(); ++i) {
+        const QString t = p->tables[i].toLower();
+        if (!tableRows.count(t))
+            tableRows[t] = std::move(p->rows[i]);
+    }
+    // Replay what this connection did since the listing's snapshot began.
+    for (const auto &[table, rowid, added] : log) {
+        if (added)
+            rowAdded(table, rowid);
+        else
+            rowDeleted(table, rowid);
+    }
+}
+
+void SessionImpl::forgetTableRows()
+{
+    finishPrewarm(true, false);
+    tableRows.clear();
+}
+
 void SessionImpl::rowAdded(const QString &tableLower, qint64 rowid)
 {
+    if (prewarm) { // replayed over the listing when it is taken in
+        prewarmLog.emplace_back(tableLower, rowid, true);
+        finishPrewarm(false);
+        return;
+    }
     const auto t = tableRows.find(tableLower);
     if (t == tableRows.end())
         return;
@@ -258,6 +350,11 @@ void SessionImpl::rowAdded(const QString &tableLower, qint64 rowid)
 
 void SessionImpl::rowDeleted(const QString &tableLower, qint64 rowid)
 {
+    if (prewarm) {
+        prewarmLog.emplace_back(tableLower, rowid, false);
+        finishPrewarm(false);
+        return;
+    }
     const auto t = tableRows.find(tableLower);
     if (t == tableRows.end())
         return;
@@ -278,11 +375,9 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(path.toUtf8().constData(), &impl->db, flags, nullptr) != SQLITE_OK)
         throwStoreError(impl->db, path);
-    if (!password.isEmpty()) {
-        const QByteArray key = password.toUtf8();
-        if (sqlite3_key(impl->db, key.constData(), int(key.size())) != SQLITE_OK)
-            throwStoreError(impl->db, path);
-    }
+    impl->key = password.toUtf8();
+    if (!password.isEmpty() && sqlite3_key(impl->db, impl->key.constData(), int(impl->key.size())) != SQLITE_OK)
+        throwStoreError(impl->db, path);
     sqlite3_busy_timeout(impl->db, 5000);
     // A wrong password or a file that is no database only shows at the first read.
     if (sqlite3_exec(impl->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -308,6 +403,12 @@ void DatabaseSession::create(const QString &path, const QString &password)
     openFile(d, path, password, true);
 }
 
+void DatabaseSession::prewarm()
+{
+    if (d && d->db && !d->prewarm)
+        d->startPrewarm();
+}
+
 bool DatabaseSession::isOpen() const { return d && d->db; }
 
 void DatabaseSession::close()
@@ -328,7 +429,7 @@ static sqlite3 *requireOpen(const std::shared_ptr<SessionImpl> &d)
 void DatabaseSession::execScript(const QString &sql)
 {
     sqlite3 *db = requireOpen(d);
-    d->tableRows.clear();
+    d->forgetTableRows();
     char *error = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString text = QString::fromUtf8(error ? error : sqlite3_errmsg(db));
@@ -356,7 +457,7 @@ Transaction::~Transaction()
 {
     if (m_open && m_db.handle()) {
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        m_db.impl()->tableRows.clear();
+        m_db.impl()->forgetTableRows();
     }
 }
 

@@ -40,6 +40,9 @@ public:
     void open(const QString &path, const QString &password = {});
     /// Creates a new file (tools and tests only: the programs never create files or tables).
     void create(const QString &path, const QString &password = {});
+    /// Lists every table's rows in the background, so the first whole-table record set of a
+    /// large table opens without a full scan (start-up of the server).
+    void prewarm();
     bool isOpen() const;
     void close();
 

@@ -64,6 +64,8 @@ Snapshot::Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, con
     // added; values are read on demand, and rows other record sets change or delete later are
     // pinned with their old values first (SessionImpl::beforeWrite).
     const bool wholeTable = where.trimmed().isEmpty();
+    if (wholeTable)
+        s->finishPrewarm(true);
     const auto known = wholeTable ? s->tableRows.find(tableLower) : s->tableRows.end();
     if (known != s->tableRows.end()) {
         rowids = known->second;

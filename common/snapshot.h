@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -47,6 +48,7 @@ public:
     ~SessionImpl();
     sqlite3 *db = nullptr;
     QString path;
+    QByteArray key;
     std::vector<Snapshot *> live; // open record sets, told before each write
     // Every rowid of a table, kept once a whole-table select has listed them and then followed
     // through each insert and delete of this connection, so reopening a whole large table costs
@@ -55,6 +57,18 @@ public:
 
     void rowAdded(const QString &tableLower, qint64 rowid);
     void rowDeleted(const QString &tableLower, qint64 rowid);
+    /// Forgets every kept rowid list (writes went around the record sets).
+    void forgetTableRows();
+
+    // Listing every table's rowids in the background after start-up, on a second connection
+    // whose read snapshot starts when the listing is started; this connection's inserts and
+    // deletes after that moment are logged and replayed over the listing when it is taken in.
+    struct Prewarm;
+    std::unique_ptr<Prewarm> prewarm;
+    std::vector<std::tuple<QString, qint64, bool>> prewarmLog; // table, rowid, added
+    void startPrewarm();
+    /// Takes the background listing in (waiting for it if `wait`), or drops it.
+    void finishPrewarm(bool wait, bool keep = true);
 
     /// Lets every other open record set over `table` keep the current values of `rowid`.
     void beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer);

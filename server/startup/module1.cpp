@@ -26,5 +26,6 @@ QString Module1::databasePassword()
 void Module1::openDatabase()
 {
     db.open(programFolder() + QStringLiteral("/punched.mdb"), databasePassword());
+    db.prewarm();
     SelectedEmpID.clear();
 }

@@ -387,6 +387,34 @@ private slots:
         QCOMPARE(ids(t.db, "Select * from Employee"), QStringList({"C", "D"}));
     }
 
+    void backgroundListingMissesNoWrite()
+    {
+        ServerDb t;
+        {
+            Transaction tx(t.db);
+            for (int i = 0; i < 3000; ++i)
+                test::addEmployee(t.db, QString::number(i), "f", "l");
+            tx.commit();
+        }
+        DatabaseSession db;
+        db.open(t.path, "pluma");
+        db.prewarm();
+        // Writes racing the background listing: deletes of listed rows and new rows.
+        RecordSet rs;
+        rs.open(db, "Select * from Employee where emp_id = ?", {"0"});
+        rs.remove();
+        test::addEmployee(db, "new", "f", "l");
+        rs.open(db, "Select * from Employee where emp_id = ?", {"2999"});
+        rs.remove();
+        const QStringList all = ids(db, "Select * from Employee");
+        QCOMPARE(all.size(), 2999);
+        QCOMPARE(all.first(), QString("1"));
+        QCOMPARE(all.last(), QString("new"));
+        QCOMPARE(all.at(2997), QString("2998"));
+        test::addEmployee(db, "after", "f", "l");
+        QCOMPARE(ids(db, "Select * from Employee").last(), QString("after"));
+    }
+
     void manyRowsSnapshotReadsEveryRow()
     {
         ServerDb t;
