@@ -84,7 +84,16 @@ bool About::eventFilter(QObject *watched, QEvent *event)
     // The window's own pointer over the close button, the default one over its frame; it
     // stays as last set elsewhere.
     if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        if (watched == m_close)
+        // The button ignores plain moves, so they reach its frame too: the frame decides by
+        // where the pointer is.
+        bool overButton = watched == m_close;
+        if (watched == m_closeFrame) {
+            const QPointF at = event->type() == QEvent::Enter
+                ? static_cast<QEnterEvent *>(event)->position()
+                : static_cast<QMouseEvent *>(event)->position();
+            overButton = m_close->geometry().contains(at.toPoint());
+        }
+        if (overButton)
             setCursor(Artwork::pointer());
         else if (watched == m_closeFrame)
             unsetCursor();
