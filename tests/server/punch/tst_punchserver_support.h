@@ -1,0 +1,105 @@
+#pragma once
+// What the punch server tests share: a server on a free port over a fresh punched.mdb, and
+// raw terminals speaking the wire protocol.
+
+#include "boxrecorder.h"
+#include "clock.h"
+#include "database.h"
+#include "dialogs.h"
+#include "module1.h"
+#include "punchserver.h"
+#include "testdb.h"
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace punchtest {
+
+/// The punch server of a test, listening on a free loopback port over its own database.
+struct Server {
+    zarvo::test::ServerDb store;
+    QWidget console;
+    std::unique_ptr<PunchServer> server;
+
+    Server()
+    {
+        qputenv("ZARVO_PUNCH_PORT", "0");
+        zarvo::Dialogs::setProgramTitle(QStringLiteral("Zarvo Punch Server"));
+        Module1::instance().db.open(store.path, Module1::databasePassword());
+        server = std::make_unique<PunchServer>(&console);
+        if (!server->listen())
+            qFatal("listen failed: %s", qPrintable(server->errorString()));
+    }
+    ~Server()
+    {
+        server.reset();
+        Module1::instance().db.close();
+    }
+    zarvo::DatabaseSession &db() { return Module1::instance().db; }
+
+    /// Adds employees E<from>..E<to-1> named "First<i> Last<i>" in one commit.
+    void addEmployees(int from, int to)
+    {
+        zarvo::Transaction t(db());
+        for (int i = from; i < to; ++i)
+            zarvo::test::addEmployee(db(), QStringLiteral("E%1").arg(i), QStringLiteral("First%1").arg(i),
+                                     QStringLiteral("Last%1").arg(i));
+        t.commit();
+    }
+    /// Number of timesheet rows of one employee, and of filled slots over them.
+    int rowsOf(const QString &id)
+    {
+        zarvo::RecordSet rs;
+        rs.open(db(), QStringLiteral("Select * from timesheet where emp_id = ?"), {id});
+        return rs.recordCount();
+    }
+    int filledSlots(const QString &id)
+    {
+        zarvo::RecordSet rs;
+        rs.open(db(), QStringLiteral("Select * from timesheet where emp_id = ?"), {id});
+        int n = 0;
+        for (; !rs.eof(); rs.moveNext())
+            for (const char *f : {"in1", "out1", "in2", "out2", "in3", "out3"})
+                n += rs.value(QLatin1String(f)).isValid();
+        return n;
+    }
+};
+
+/// A raw terminal socket, connected (or failing the test).
+inline std::unique_ptr<QTcpSocket> connectTerminal(const Server &s)
+{
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(QHostAddress::LocalHost, s.server->port());
+    if (!socket->waitForConnected(5000))
+        qFatal("terminal could not connect: %s", qPrintable(socket->errorString()));
+    return socket;
+}
+
+/// Waits until `socket` holds at least `bytes` bytes and returns everything it holds.
+inline QByteArray readAtLeast(QTcpSocket &socket, qsizetype bytes, int timeoutMs = 5000)
+{
+    QByteArray got;
+    QElapsedTimer timer;
+    timer.start();
+    while (got.size() < bytes && timer.elapsed() < timeoutMs) {
+        got += socket.readAll();
+        if (got.size() < bytes)
+            QTest::qWait(1);
+    }
+    return got + socket.readAll();
+}
+
+/// Raises this process's descriptor limit: both ends of every test connection live here.
+inline void raiseDescriptorLimit()
+{
+    rlimit lim{};
+    getrlimit(RLIMIT_NOFILE, &lim);
+    lim.rlim_cur = lim.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &lim);
+}
+
+} // namespace punchtest
