@@ -67,6 +67,9 @@ const struct {
 
 QString blankIfEmpty(const QString &text) { return text.isEmpty() ? QStringLiteral(" ") : text; }
 
+/// The empty text stays the empty text in the store; a null QString would be written as Null.
+QString notNull(const QString &text) { return text.isNull() ? QString("") : text; }
+
 QString pickerFormat()
 {
     QString f = QLocale().dateFormat(QLocale::ShortFormat);
@@ -364,7 +367,8 @@ bool Employee::idTakenByAnother(const QString &id, const QString &ownId)
     if (!ownId.isNull() && id.compare(ownId.trimmed(), Qt::CaseInsensitive) == 0)
         return false;
     RecordSet same;
-    same.open(Module1::instance().db, QStringLiteral("Select * from employee where emp_id = ?"), {id});
+    same.open(Module1::instance().db, QStringLiteral("Select * from employee where emp_id = ?"),
+              {notNull(id)});
     if (same.recordCount() == 0)
         return false;
     const QString holder = (same.text(QStringLiteral("emp_fname")).trimmed() + QLatin1Char(' ') +
@@ -385,10 +389,10 @@ bool Employee::writeRow(WriteMode mode)
     try {
         if (save)
             m_rs.addNew();
-        m_rs.setValue(QStringLiteral("emp_id"), typed("emp_id").trimmed());
+        m_rs.setValue(QStringLiteral("emp_id"), notNull(typed("emp_id").trimmed()));
         for (const char *name : {"emp_lname", "emp_fname"}) {
             const QString t = typed(name).trimmed();
-            m_rs.setValue(QString::fromLatin1(name), save ? blankIfEmpty(t) : t);
+            m_rs.setValue(QString::fromLatin1(name), save ? blankIfEmpty(t) : notNull(t));
         }
         m_rs.setValue(QStringLiteral("emp_mname"), blankIfEmpty(typed("emp_mname").trimmed()));
         m_rs.setValue(QStringLiteral("emp_sex"), blankIfEmpty(m_sex->currentText()));

@@ -70,6 +70,7 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->header()->setSectionResizeMode(QHeaderView::Stretch); // four equal columns
     m_list->header()->setSectionsMovable(false);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_upload = makeButton("PushButton3", QString());
     m_upload->setIcon(Artwork::icon(QStringLiteral("upload")));
     m_upload->setToolTip(QStringLiteral("Upload this Record"));
@@ -141,6 +142,8 @@ void SearchID::search(QLineEdit *box, const QString &sql, bool upperCase)
     QString key = box->text().trimmed();
     if (upperCase)
         key = key.toUpper();
+    if (key.isNull())
+        key = QString(""); // blanks only search for the empty text, not for Null
     RecordSet found;
     try {
         found.open(Module1::instance().db, sql, {key});
