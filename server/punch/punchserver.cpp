@@ -124,7 +124,7 @@ void PunchServer::addSlot(QTcpSocket *socket)
             return;
         }
         ++m_dropped;
-        closeSlot(*m_neverPunched.begin(), false);
+        closeSlot(*m_neverPunched.begin());
     }
     // Slot numbers are 64-bit: they never wrap or repeat in one run, however many terminals.
     auto *s = new Slot;
@@ -209,7 +209,7 @@ void PunchServer::answerReady()
         if (waiting > MaxMessage) {
             // No employee ID is this long: whatever sends it is no terminal.
             ++m_dropped;
-            closeSlot(index, false);
+            closeSlot(index);
             continue;
         }
         indexes.append(index);
@@ -222,12 +222,12 @@ void PunchServer::answerReady()
     const QList<QByteArray> replies = zarvo::answerPunches(Module1::instance().db, messages);
     for (qsizetype i = 0; i < indexes.size(); ++i) {
         Slot *s = slot(indexes[i]);
-        if (!s || replies[i].isEmpty())
+        if (!s || s->leaving || replies[i].isEmpty())
             continue;
         s->socket->write(replies[i]);
         if (s->socket->bytesToWrite() > MaxUnreadReplies) {
             ++m_dropped;
-            closeSlot(indexes[i], false);
+            closeSlot(indexes[i]);
         }
     }
     emit punchesAnswered(int(messages.size()));
@@ -249,7 +249,8 @@ void PunchServer::peerLeft(qint64 index)
     Slot *s = slot(index);
     if (!s)
         return;
-    // A punch sent just before leaving is still recorded: answer what is waiting first.
+    // A punch sent just before leaving is still recorded (its reply has nowhere to go).
+    s->leaving = true;
     if (s->socket->bytesAvailable() > 0) {
         if (!s->queued) {
             s->queued = true;
@@ -257,7 +258,7 @@ void PunchServer::peerLeft(qint64 index)
         }
         answerReady();
     }
-    closeSlot(index, true);
+    closeSlot(index);
 }
 
 void PunchServer::listenerError(int error)
@@ -284,7 +285,7 @@ void PunchServer::errorBox(int error, const QString &description)
     });
 }
 
-void PunchServer::closeSlot(qint64 index, bool graceful)
+void PunchServer::closeSlot(qint64 index)
 {
     const auto it = m_slots.find(index);
     if (it == m_slots.end())
@@ -294,17 +295,8 @@ void PunchServer::closeSlot(qint64 index, bool graceful)
     m_neverPunched.erase(index);
     QTcpSocket *socket = s->socket;
     delete s;
+    // Deleted later: this may run inside one of the socket's own signals.
     socket->disconnect(this);
-    if (graceful && socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
-        // Let a last reply go out, but never wait long on a peer that does not take it.
-        connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(30000, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-        socket->disconnectFromHost();
-        return;
-    }
     socket->abort();
     socket->deleteLater();
 }

@@ -62,7 +62,8 @@ private:
         qint64 index = 0;
         QTcpSocket *socket = nullptr;
         QString address;
-        bool queued = false; ///< waiting in m_ready for the next batch
+        bool queued = false;  ///< waiting in m_ready for the next batch
+        bool leaving = false; ///< the peer is gone: nothing more is written
     };
 
     void acceptPending();
@@ -75,7 +76,7 @@ private:
     void listenerError(int error);
     /// A terminal left (closed, reset or failed): what it sent before is still answered.
     void peerLeft(qint64 index);
-    void closeSlot(qint64 index, bool graceful);
+    void closeSlot(qint64 index);
     void errorBox(int error, const QString &description);
     Slot *slot(qint64 index) const;
 

@@ -1,0 +1,244 @@
+// Bad input and load against the punch server: the server keeps running and every punch is
+// recorded exactly once.
+#include "tst_punchserver_support.h"
+#include <QFile>
+#include <vector>
+
+using namespace punchtest;
+using zarvo::test::BoxRecorder;
+
+namespace {
+const QDateTime kNow(QDate(2026, 12, 9), QTime(8, 30, 15));
+
+/// Resident memory of this process in KiB.
+long residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+/// The server answers a probe on a fresh terminal: it is alive and serving.
+void probeAnswered(Server &s)
+{
+    auto probe = connectTerminal(s);
+    probe->write("probe id");
+    QCOMPARE(readAtLeast(*probe, 3).right(3), QByteArray("NRF"));
+}
+} // namespace
+
+class TestPunchServerLoad : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { raiseDescriptorLimit(); }
+    void init() { zarvo::Clock::setFixed(kNow); }
+    void cleanup() { zarvo::Clock::clearFixed(); }
+
+    void overLongIdDropsOnlyThatConnection()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(1, 2);
+        auto good = connectTerminal(s);
+        auto bad = connectTerminal(s);
+        QTRY_COMPARE(s.server->connectionCount(), 2);
+        bad->write(QByteArray(10 * 1024 * 1024, 'E'));
+        QTRY_COMPARE_WITH_TIMEOUT(bad->state(), QAbstractSocket::UnconnectedState, 10000);
+        QCOMPARE(s.server->connectionCount(), 1);
+        QCOMPARE(s.db().countRows("timesheet"), 0);
+        good->write("E1");
+        QCOMPARE(readAtLeast(*good, 18), QByteArray("CRACRA").left(3) + "RINFirst1 Last1");
+        QCOMPARE(boxes.countTitled("Zarvo Punch Server"), 0);
+    }
+
+    void idOfExactlyTheLargestSizeIsStillAnswered()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        auto t = connectTerminal(s);
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        t->write(QByteArray(PunchServer::MaxMessage, 'x'));
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("NRF"));
+        QCOMPARE(s.server->connectionCount(), 1);
+    }
+
+    void endlessStreamKeepsMemoryFlat()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        auto t = connectTerminal(s);
+        QTRY_COMPARE(s.server->connectionCount(), 1);
+        const long before = residentKiB();
+        const QByteArray chunk(64 * 1024, '7');
+        // Up to 200 MB offered, as fast as the server takes it; it must cut the stream off.
+        for (int i = 0; i < 3200 && t->state() == QAbstractSocket::ConnectedState; ++i) {
+            t->write(chunk);
+            while (t->bytesToWrite() > 1024 * 1024 && t->state() == QAbstractSocket::ConnectedState)
+                QTest::qWait(1);
+        }
+        QTRY_COMPARE(s.server->connectionCount(), 0);
+        QVERIFY2(residentKiB() - before < 32 * 1024, qPrintable(QString::number(residentKiB() - before)));
+        probeAnswered(s);
+    }
+
+    void binaryBytesAndNuls_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("nul alone") << QByteArray(1, '\0');
+        QTest::newRow("id with nul") << QByteArray("E1\0", 3);
+        QTest::newRow("nul before id") << QByteArray("\0E1", 3);
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        QTest::newRow("every byte") << all;
+        QTest::newRow("utf-8 text") << QByteArray("E\xc3\xa9\xe2\x82\xac");
+    }
+
+    void binaryBytesAndNuls()
+    {
+        QFETCH(QByteArray, sent);
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(1, 2);
+        auto t = connectTerminal(s);
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        t->write(sent);
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("NRF"));
+        QCOMPARE(s.db().countRows("timesheet"), 0);
+        QCOMPARE(s.db().countRows("Employee"), 1);
+        t->write("E1");
+        QCOMPARE(readAtLeast(*t, 15), QByteArray("RINFirst1 Last1"));
+    }
+
+    void fiveThousandIdleConnections()
+    {
+        BoxRecorder boxes;
+        Server s;
+        s.addEmployees(1, 2);
+        std::vector<std::unique_ptr<QTcpSocket>> idle;
+        for (int i = 0; i < 5000; ++i) {
+            idle.push_back(std::make_unique<QTcpSocket>());
+            idle.back()->connectToHost(QHostAddress::LocalHost, s.server->port());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(s.server->connectionCount(), 5000, 30000);
+        // The operator is not buried under 5000 boxes; the rest wait for theirs.
+        QCOMPARE(boxes.pending.size(), PunchServer::MaxAcceptBoxes);
+        auto t = connectTerminal(s);
+        t->write("E1");
+        QCOMPARE(readAtLeast(*t, 15), QByteArray("RINFirst1 Last1"));
+        // Dismissing a box hands the next waiting terminal a box of its own.
+        boxes.dismiss(0);
+        QCOMPARE(boxes.pending.size(), PunchServer::MaxAcceptBoxes + 1);
+        idle.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(s.server->connectionCount(), 1, 30000);
+        QCOMPARE(s.server->lastSlot(), 5001);
+    }
+
+    void capDropsTheOldestTerminalThatNeverPunched()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(1, 4);
+        s.server->setConnectionCap(3);
+        auto a = connectTerminal(s);
+        auto b = connectTerminal(s);
+        auto c = connectTerminal(s);
+        QTRY_COMPARE(s.server->connectionCount(), 3);
+        a->write("E1");
+        QCOMPARE(readAtLeast(*a, 18), QByteArray("CRARINFirst1 Last1"));
+        auto d = connectTerminal(s);
+        // b (slot 2) is the oldest idle one.
+        QTRY_COMPARE(b->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(s.server->connectionCount(), 3);
+        c->write("E2");
+        d->write("E3");
+        QTRY_COMPARE(s.filledSlots("E3"), 1);
+        QTRY_COMPARE(s.filledSlots("E2"), 1);
+        // Every terminal has punched: a newcomer is refused, the working ones stay.
+        auto e = connectTerminal(s);
+        QTRY_COMPARE(e->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(s.server->connectionCount(), 3);
+        a->write("E1");
+        QCOMPARE(readAtLeast(*a, 15), QByteArray("OUTFirst1 Last1"));
+        QCOMPARE(s.server->droppedConnections(), 2);
+    }
+
+    void resetsInTheMiddleOfRepliesLoseAndDoubleNothing()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(0, 200);
+        for (int i = 0; i < 200; ++i) {
+            QTcpSocket t;
+            t.connectToHost(QHostAddress::LocalHost, s.server->port());
+            QVERIFY(t.waitForConnected(5000));
+            t.write(QByteArray("E") + QByteArray::number(i));
+            t.flush();
+            // Leave at once without reading: the server's reply meets a closed or reset socket.
+            t.abort();
+        }
+        for (int i = 0; i < 200; ++i)
+            QTRY_COMPARE(s.filledSlots(QStringLiteral("E%1").arg(i)), 1);
+        QTRY_COMPARE(s.server->connectionCount(), 0);
+        QCOMPARE(s.db().countRows("timesheet"), 200);
+        probeAnswered(s);
+    }
+
+    void connectAndCloseInATightLoop()
+    {
+        BoxRecorder boxes;
+        Server s;
+        for (int i = 0; i < 500; ++i) {
+            QTcpSocket t;
+            t.connectToHost(QHostAddress::LocalHost, s.server->port());
+            QVERIFY(t.waitForConnected(5000));
+            t.abort();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(s.server->lastSlot(), 500, 10000);
+        QTRY_COMPARE(s.server->connectionCount(), 0);
+        boxes.dismissAll(); // boxes of terminals long gone: nothing is sent, nothing breaks
+        QCOMPARE(boxes.countTitled("Zarvo Punch Server"), 0);
+        probeAnswered(s);
+    }
+
+    void burstOfFiveHundredTerminals()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(0, 500);
+        std::vector<std::unique_ptr<QTcpSocket>> terminals;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 500; ++i) {
+            terminals.push_back(std::make_unique<QTcpSocket>());
+            QTcpSocket *t = terminals.back().get();
+            const QByteArray id = QByteArray("E") + QByteArray::number(i);
+            QObject::connect(t, &QTcpSocket::connected, t, [t, id] { t->write(id); });
+            t->connectToHost(QHostAddress::LocalHost, s.server->port());
+        }
+        for (int i = 0; i < 500; ++i) {
+            const QByteArray expected = "CRARINFirst" + QByteArray::number(i) + " Last" + QByteArray::number(i);
+            const QByteArray got = readAtLeast(*terminals[i], expected.size(), 10000);
+            // "CRA" and the reply may come in either order.
+            QVERIFY2(got.size() == expected.size() && got.contains("CRA") && got.contains(expected.mid(3)),
+                     got.constData());
+        }
+        qInfo("500 terminals connected and punched in %lld ms", timer.elapsed());
+        QCOMPARE(s.db().countRows("timesheet"), 500);
+        for (int i = 0; i < 500; i += 37)
+            QCOMPARE(s.filledSlots(QStringLiteral("E%1").arg(i)), 1);
+        QCOMPARE(s.server->lastSlot(), 500);
+    }
+};
+
+QTEST_MAIN(TestPunchServerLoad)
+#include "tst_punchserver_load.moc"
