@@ -57,6 +57,12 @@ VeloPunch::~VeloPunch()
 {
     if (windowHost() == m_host)
         setWindowHost(nullptr);
+    // The inner windows go first, while this object is whole: their closing signals would
+    // otherwise reach a half-destroyed console.
+    m_area->disconnect(this);
+    for (QMdiSubWindow *frame : m_area->subWindowList())
+        frame->disconnect(this);
+    delete m_area;
 }
 
 QAction *VeloPunch::makeAction(int id)
