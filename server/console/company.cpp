@@ -47,7 +47,7 @@ Company::Company(QWidget *parent) : ConsoleWindow(parent)
         auto *label = new QLabel(caption, frame);
         label->setBuddy(box); // "&" marks the access key
         grid->addWidget(label, row, 0);
-        grid->addWidget(box, row, 1);
+        grid->addWidget(box, row, 1, 1, 2); // the logo row shares its span with "..."
         ++row;
         return box;
     };
@@ -64,6 +64,8 @@ Company::Company(QWidget *parent) : ConsoleWindow(parent)
     m_browse->setObjectName(QStringLiteral("PushButton1"));
     m_browse->setToolTip(QStringLiteral("Location for Logo"));
     m_browse->setFixedWidth(32);
+    grid->removeWidget(m_logo);
+    grid->addWidget(m_logo, row - 1, 1);
     grid->addWidget(m_browse, row - 1, 2);
 
     m_image = new QLabel(frame);

@@ -22,6 +22,7 @@ public:
     ~Company() override;
 
     bool load() override;
+    QSize sizeHint() const override { return {640, 420}; }
     /// Today's date as the window shows it ("Jan-07-2009"), whatever the locale.
     static QString dateText(const QDate &date);
 

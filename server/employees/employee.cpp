@@ -147,7 +147,6 @@ Employee::Employee(QWidget *parent) : ConsoleWindow(parent)
     // Opening contents: wages "0.00", sex "Male", both dates today, everything else empty.
     clearFields(QStringLiteral("0.00"));
     m_sex->setEditText(QStringLiteral("Male"));
-    resize(620, 400);
 }
 
 Employee::~Employee() = default;

@@ -29,6 +29,7 @@ public:
     ~Employee() override;
 
     bool load() override;
+    QSize sizeHint() const override { return {640, 430}; }
     /// Enables "Edit" (the employee search does it after uploading a record).
     void enableEdit();
     /// Makes every entry field read-only (true) or editable again (false).

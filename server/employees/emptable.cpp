@@ -93,7 +93,6 @@ EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent)
     connect(m_previous, &QPushButton::clicked, this, &EmpTable::previousClicked);
     connect(m_next, &QPushButton::clicked, this, &EmpTable::nextClicked);
     connect(m_close, &QPushButton::clicked, this, &ConsoleWindow::closeWindow);
-    resize(900, 420);
 }
 
 EmpTable::~EmpTable() = default;
@@ -119,6 +118,9 @@ bool EmpTable::load()
     m_grid->setModel(m_model);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->resizeColumnsToContents();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        m_grid->setColumnWidth(c, qMax(m_grid->columnWidth(c) + 16, 70));
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (m_syncing || !current.isValid() || !m_rs.isOpen())

@@ -34,6 +34,7 @@ public:
     ~EmpTable() override;
 
     bool load() override;
+    QSize sizeHint() const override { return {900, 420}; }
     /// The grid's select, joined from its five pieces.
     static QString selectText();
     const zarvo::RecordSet &records() const { return m_rs; }

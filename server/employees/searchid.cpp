@@ -104,7 +104,6 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     // Enter only moves on to the ID group's "Search" button, from either box.
     connect(m_idBox, &QLineEdit::returnPressed, m_idSearch, [this] { m_idSearch->setFocus(); });
     connect(m_nameBox, &QLineEdit::returnPressed, m_idSearch, [this] { m_idSearch->setFocus(); });
-    resize(640, 380);
 }
 
 SearchID::~SearchID() = default;

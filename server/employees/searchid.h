@@ -22,6 +22,7 @@ public:
     ~SearchID() override;
 
     bool load() override;
+    QSize sizeHint() const override { return {640, 380}; }
     /// The rows the list was last filled from.
     const zarvo::RecordSet &records() const { return m_rs; }
 

@@ -59,6 +59,7 @@ template <class T> T *ctl(const QObject *window, const QString &name)
 inline void renderToPng(QWidget *window, const QString &file)
 {
     QWidget *frame = window->parentWidget() ? window->parentWidget() : window;
+    QApplication::processEvents(); // let pending layout requests settle first
     frame->grab().save(QCoreApplication::applicationDirPath() + QLatin1Char('/') + file);
 }
 
