@@ -121,6 +121,8 @@ private slots:
         QVERIFY(box(e, "emp_id")->text().isEmpty() && box(e, "emp_lname")->text().isEmpty());
         QVERIFY(f.boxes.boxes.isEmpty());
         renderToPng(e, "employee.png");
+        ctl<QTabWidget>(e, "TabControl1")->setCurrentIndex(2);
+        renderToPng(e, "employee-other.png");
     }
 
     void opensTheSelectedEmployeeExactly()
