@@ -1,4 +1,5 @@
 #include "employee.h"
+#include "lockablecombo.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "module1.h"
@@ -21,39 +22,6 @@
 using namespace zarvo;
 
 namespace {
-
-/// A drop-down box that can be made read-only like a text box: no popup, no wheel, no typing.
-class LockableCombo : public QComboBox {
-public:
-    using QComboBox::QComboBox;
-    void setReadOnly(bool on)
-    {
-        m_readOnly = on;
-        if (lineEdit())
-            lineEdit()->setReadOnly(on);
-    }
-    bool isReadOnly() const { return m_readOnly; }
-    void showPopup() override
-    {
-        if (!m_readOnly)
-            QComboBox::showPopup();
-    }
-
-protected:
-    void wheelEvent(QWheelEvent *e) override
-    {
-        if (!m_readOnly)
-            QComboBox::wheelEvent(e);
-    }
-    void keyPressEvent(QKeyEvent *e) override
-    {
-        if (!m_readOnly)
-            QComboBox::keyPressEvent(e);
-    }
-
-private:
-    bool m_readOnly = false;
-};
 
 // Text boxes written untrimmed, with " " for an empty box, by both "Save" and "Update".
 const struct {
