@@ -223,22 +223,23 @@ QPixmap consoleBackground()
         p.drawLine(0, y, 1024, y);
     for (int x = 0; x < 1024; x += 128)
         p.drawLine(x, 0, x, 768);
-    // A large, quiet clock in the lower right
+    // A large, quiet clock on the right; everything stays clear of the bottom, which a short
+    // client area crops.
     p.setOpacity(0.22);
-    drawClockFace(p, QRectF(600, 340, 380, 380), QColor(200, 220, 240));
+    drawClockFace(p, QRectF(600, 150, 380, 380), QColor(200, 220, 240));
     p.setOpacity(1.0);
     QFont title(QStringLiteral("DejaVu Serif"));
     title.setPixelSize(52);
     title.setBold(true);
     p.setFont(title);
     p.setPen(QColor(255, 255, 255, 70));
-    p.drawText(QRect(40, 610, 600, 70), Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(QRect(40, 500, 600, 70), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Zarvo Punch Clock"));
     QFont sub(QStringLiteral("DejaVu Sans"));
     sub.setPixelSize(20);
     p.setFont(sub);
     p.setPen(QColor(255, 255, 255, 60));
-    p.drawText(QRect(44, 675, 600, 30), Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(QRect(44, 565, 600, 30), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Time and attendance for the small business"));
     return pm;
 }

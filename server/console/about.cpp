@@ -18,13 +18,13 @@ About::About(QWidget *parent) : ConsoleWindow(parent)
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("About Zarvo Punch Clock System"));
     setWindowIcon(Artwork::appIcon());
-    setFixedSize(zarvo::twips(6000), zarvo::twips(3600));
+    setFixedSize(zarvo::twips(7440), zarvo::twips(3600));
 
     auto *title = new QLabel(QStringLiteral("Zarvo Punch Clock"), this);
     title->setObjectName(QStringLiteral("Label1"));
-    title->setGeometry(twipsRect(1920, 180, 3900, 600));
+    title->setGeometry(twipsRect(1920, 180, 5280, 600));
     QFont big = title->font();
-    big.setPointSize(20);
+    big.setPointSize(18);
     big.setBold(true);
     title->setFont(big);
 
@@ -39,7 +39,7 @@ About::About(QWidget *parent) : ConsoleWindow(parent)
     for (int i = 0; i < 3; ++i) {
         auto *l = new QLabel(QString::fromLatin1(lines[i]), this);
         l->setObjectName(QStringLiteral("Label%1").arg(i + 2));
-        l->setGeometry(twipsRect(1920, 900 + i * 300, 3900, 285));
+        l->setGeometry(twipsRect(1920, 900 + i * 300, 5280, 285));
     }
     auto *maker = new QLabel(QStringLiteral("By : Morvane"), this);
     maker->setObjectName(QStringLiteral("Label5"));
@@ -54,7 +54,7 @@ About::About(QWidget *parent) : ConsoleWindow(parent)
 
     m_closeFrame = new QGroupBox(this);
     m_closeFrame->setObjectName(QStringLiteral("GroupBox1"));
-    m_closeFrame->setGeometry(twipsRect(4560, 1980, 1260, 1440));
+    m_closeFrame->setGeometry(twipsRect(5940, 1980, 1260, 1440));
     m_closeFrame->setMouseTracking(true);
     m_closeFrame->installEventFilter(this);
     m_close = new QPushButton(m_closeFrame);

@@ -17,28 +17,28 @@ AdminPass::AdminPass(QWidget *parent) : ConsoleWindow(parent)
     setObjectName(QStringLiteral("AdminPass"));
     setWindowTitle(QStringLiteral("Change Administrator Password"));
     setWindowIcon(zarvo::Artwork::icon(QStringLiteral("lock")));
-    setFixedSize(zarvo::twips(4695), zarvo::twips(2760));
+    setFixedSize(zarvo::twips(5055), zarvo::twips(2760));
 
     auto *frame = new QGroupBox(QStringLiteral("Enter Password"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(twipsRect(120, 120, 4455, 1815));
+    frame->setGeometry(twipsRect(120, 120, 4815, 1815));
     const char *captions[] = {"Current Password", "New Password", "Confirm Password"};
     QLineEdit **boxes[] = {&m_current, &m_new, &m_confirm};
     for (int i = 0; i < 3; ++i) {
         auto *label = new QLabel(QString::fromLatin1(captions[i]), frame);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-        label->setGeometry(twipsRect(240, 420 + i * 435, 1575, 255));
+        label->setGeometry(twipsRect(240, 420 + i * 435, 1800, 255));
         *boxes[i] = AdminWindows::passwordBox(QStringLiteral("Text%1").arg(i + 1), frame);
-        (*boxes[i])->setGeometry(twipsRect(1800, 380 + i * 435, 2415, 315));
+        (*boxes[i])->setGeometry(twipsRect(2160, 380 + i * 435, 2415, 315));
     }
 
     m_accept = new QPushButton(QStringLiteral("Accept"), this);
     m_accept->setObjectName(QStringLiteral("Pushbutton1"));
-    m_accept->setGeometry(twipsRect(1920, 2100, 1215, 420));
+    m_accept->setGeometry(twipsRect(2280, 2100, 1215, 420));
     m_accept->setAutoDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Pushbutton2"));
-    cancel->setGeometry(twipsRect(3240, 2100, 1215, 420));
+    cancel->setGeometry(twipsRect(3600, 2100, 1215, 420));
     cancel->setAutoDefault(true);
 
     setTabOrder(m_current, m_new);

@@ -15,6 +15,7 @@
 #include "../punch/clockwindow.h"
 #include <QAction>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -36,7 +37,9 @@ VeloPunch::VeloPunch(QWidget *parent) : QMainWindow(parent)
 
     m_area = new QMdiArea(this);
     m_area->setObjectName(QStringLiteral("MdiArea"));
-    m_area->setBackground(QBrush(zarvo::Artwork::consoleBackground()));
+    m_background = zarvo::Artwork::consoleBackground();
+    m_area->setBackground(QBrush(m_background));
+    m_area->viewport()->installEventFilter(this);
     setCentralWidget(m_area);
     m_host = new MdiWindowHost(m_area, this);
     setWindowHost(m_host);
@@ -59,6 +62,7 @@ VeloPunch::~VeloPunch()
         setWindowHost(nullptr);
     // The inner windows go first, while this object is whole: their closing signals would
     // otherwise reach a half-destroyed console.
+    m_area->viewport()->removeEventFilter(this);
     m_area->disconnect(this);
     for (QMdiSubWindow *frame : m_area->subWindowList())
         frame->disconnect(this);
@@ -288,6 +292,18 @@ void VeloPunch::scheduleWindowListRefresh()
 {
     // A frame being destroyed may still be listed by the area: look again once it has gone.
     QTimer::singleShot(0, this, &VeloPunch::refreshWindowList);
+}
+
+bool VeloPunch::eventFilter(QObject *watched, QEvent *event)
+{
+    // The picture covers the whole client area at any size rather than tiling.
+    if (watched == m_area->viewport() && event->type() == QEvent::Resize) {
+        const QSize size = static_cast<QResizeEvent *>(event)->size();
+        if (!size.isEmpty())
+            m_area->setBackground(QBrush(m_background.scaled(size, Qt::KeepAspectRatioByExpanding,
+                                                             Qt::SmoothTransformation)));
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void VeloPunch::closeEvent(QCloseEvent *event)

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPixmap>
 
 class MdiWindowHost;
 class PunchServer;
@@ -42,6 +43,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QAction *makeAction(int id);
@@ -54,6 +56,7 @@ private:
     void notAvailableYet(const QString &window);
 
     QMdiArea *m_area;
+    QPixmap m_background;
     MdiWindowHost *m_host;
     QToolBar *m_toolBar = nullptr;
     QMenu *m_windowMenu = nullptr;
