@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 
 using zarvo::BoxIcon;
@@ -53,10 +55,24 @@ AdminPass::AdminPass(QWidget *parent) : ConsoleWindow(parent)
     connect(cancel, &QPushButton::clicked, this, &AdminPass::closeWindow);
 }
 
-bool AdminPass::load() { return AdminWindows::openAdmin(m_admin, this); }
+bool AdminPass::load()
+{
+    // Only coming back from another inner window empties the boxes: the console regaining
+    // activation after one of this window's own boxes must leave them as they are.
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()); frame && frame->mdiArea()) {
+        connect(frame->mdiArea(), &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow *now) {
+            if (now && now != frame)
+                m_cameFromElsewhere = true;
+        });
+    }
+    return AdminWindows::openAdmin(m_admin, this);
+}
 
 void AdminPass::activated()
 {
+    if (!m_cameFromElsewhere)
+        return;
+    m_cameFromElsewhere = false;
     m_current->clear();
     m_new->clear();
     m_confirm->clear();

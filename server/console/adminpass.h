@@ -23,4 +23,6 @@ private:
     QLineEdit *m_confirm;
     QPushButton *m_accept;
     zarvo::RecordSet m_admin;
+    /// True until the first activation, and again once another inner window was active.
+    bool m_cameFromElsewhere = true;
 };

@@ -239,6 +239,14 @@ private slots:
     {
         AdminPass *w = openAdminPass();
         fill(w, "a", "b", "c");
+        // The console losing and regaining activation around a box is no new activation.
+        QMdiArea *area = f.console->mdiArea();
+        QMdiSubWindow *frame = area->activeSubWindow();
+        QCOMPARE(frame->widget(), w);
+        area->setActiveSubWindow(nullptr);
+        area->setActiveSubWindow(frame);
+        QCOMPARE(box(w, "Text1")->text(), QString("a"));
+        QCOMPARE(box(w, "Text3")->text(), QString("c"));
         f.console->invoke(ID_ABOUTVELOPUNCHCLOCK);
         QVERIFY(f.console->mdiArea()->activeSubWindow()->widget() != w);
         Module1::instance().setAdminLocked(false);
