@@ -26,14 +26,37 @@ void throwStoreError(sqlite3 *db, const QString &context)
 
 // ---- Statement -------------------------------------------------------------------------------
 
-Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
+Statement::Statement(SessionImpl &session, const QString &sql)
+    : m_session(session), m_db(session.db), m_sql(sql)
 {
+    auto pool = session.idleStatements.find(sql);
+    if (pool != session.idleStatements.end() && !pool->second.empty()) {
+        m_stmt = pool->second.back();
+        pool->second.pop_back();
+        return;
+    }
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
-        throwStoreError(db);
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
+        throwStoreError(m_db);
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    // Keep a few idle statements per text, for a bounded number of texts (the SQL of the
+    // program's windows is a fixed set; UPDATE texts vary with the fields written).
+    constexpr size_t kPerText = 4, kTexts = 512;
+    auto &pools = m_session.idleStatements;
+    if (pools.size() < kTexts || pools.count(m_sql)) {
+        auto &pool = pools[m_sql];
+        if (pool.size() < kPerText) {
+            pool.push_back(m_stmt);
+            return;
+        }
+    }
+    sqlite3_finalize(m_stmt);
+}
 
 void Statement::bind(int index, const QVariant &value)
 {
@@ -234,9 +257,19 @@ QString timeText(const QTime &time) { return time.toString(QStringLiteral("HH:mm
 
 // ---- DatabaseSession --------------------------------------------------------------------------
 
+void SessionImpl::forgetPrepared()
+{
+    for (auto &[sql, pool] : idleStatements)
+        for (sqlite3_stmt *st : pool)
+            sqlite3_finalize(st);
+    idleStatements.clear();
+    shapes.clear();
+}
+
 SessionImpl::~SessionImpl()
 {
     finishPrewarm(true, false);
+    forgetPrepared();
     if (db)
         sqlite3_close_v2(db);
 }
@@ -430,6 +463,7 @@ void DatabaseSession::execScript(const QString &sql)
 {
     sqlite3 *db = requireOpen(d);
     d->forgetTableRows();
+    d->forgetPrepared();
     char *error = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString text = QString::fromUtf8(error ? error : sqlite3_errmsg(db));
@@ -440,7 +474,8 @@ void DatabaseSession::execScript(const QString &sql)
 
 qint64 DatabaseSession::countRows(const QString &table)
 {
-    Statement st(requireOpen(d), QStringLiteral("SELECT count(*) FROM \"%1\"").arg(QString(table).remove('"')));
+    requireOpen(d);
+    Statement st(*d, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(QString(table).remove('"')));
     st.step();
     return sqlite3_column_int64(st.get(), 0);
 }

@@ -37,29 +37,41 @@ QString quoted(const QString &identifier)
 
 } // namespace
 
-Snapshot::Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, const QVariantList &params)
-    : s(std::move(session))
+static std::shared_ptr<const Shape> shapeOf(SessionImpl &session, const QString &sql)
 {
+    const auto known = session.shapes.find(sql);
+    if (known != session.shapes.end())
+        return known->second;
     const auto m = kSelect.match(sql);
     if (!m.hasMatch())
         throw DbError(QStringLiteral("Only single-table selects can be opened: %1").arg(sql));
-    projection = m.captured(1).trimmed();
-    table = m.captured(2);
-    tableLower = table.toLower();
-    const QString where = translateWhere(m.captured(3));
-
-    {   // The columns, their logical types and the table columns they come from.
-        Statement shape(s->db, QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(projection, quoted(table)));
-        const int n = sqlite3_column_count(shape.get());
-        for (int i = 0; i < n; ++i) {
-            Column c;
-            c.name = QString::fromUtf8(sqlite3_column_name(shape.get(), i));
-            const char *origin = sqlite3_column_origin_name(shape.get(), i);
-            c.origin = origin ? QString::fromUtf8(origin) : QString();
-            c.type = typeOfDeclared(sqlite3_column_decltype(shape.get(), i));
-            cols.push_back(c);
-        }
+    auto shape = std::make_shared<Shape>();
+    shape->projection = m.captured(1).trimmed();
+    shape->table = m.captured(2);
+    shape->tableLower = shape->table.toLower();
+    shape->where = translateWhere(m.captured(3));
+    // The columns, their logical types and the table columns they come from.
+    Statement probe(session, QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(shape->projection, quoted(shape->table)));
+    const int n = sqlite3_column_count(probe.get());
+    for (int i = 0; i < n; ++i) {
+        Column c;
+        c.name = QString::fromUtf8(sqlite3_column_name(probe.get(), i));
+        const char *origin = sqlite3_column_origin_name(probe.get(), i);
+        c.origin = origin ? QString::fromUtf8(origin) : QString();
+        c.type = typeOfDeclared(sqlite3_column_decltype(probe.get(), i));
+        shape->cols.push_back(c);
     }
+    if (session.shapes.size() > 512)
+        session.shapes.clear();
+    session.shapes.emplace(sql, shape);
+    return shape;
+}
+
+Snapshot::Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, const QVariantList &params)
+    : s(std::move(session)), shape(shapeOf(*s, sql)), table(shape->table), tableLower(shape->tableLower),
+      projection(shape->projection), cols(shape->cols)
+{
+    const QString &where = shape->where;
     // The snapshot is the list of rows (by rowid) the select returns now, in the order they were
     // added; values are read on demand, and rows other record sets change or delete later are
     // pinned with their old values first (SessionImpl::beforeWrite).
@@ -70,7 +82,7 @@ Snapshot::Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, con
     if (known != s->tableRows.end()) {
         rowids = known->second;
     } else {
-        Statement ids(s->db, QStringLiteral("SELECT _rowid_ FROM %1 %2 ORDER BY _rowid_").arg(quoted(table), where));
+        Statement ids(*s, QStringLiteral("SELECT _rowid_ FROM %1 %2 ORDER BY _rowid_").arg(quoted(table), where));
         for (int i = 0; i < params.size(); ++i)
             ids.bind(i + 1, params[i]);
         while (ids.step())
@@ -106,7 +118,7 @@ bool Snapshot::contains(qint64 rowid) const
 
 Row Snapshot::fetch(qint64 rowid) const
 {
-    Statement st(s->db, QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(projection, quoted(table)));
+    Statement st(*s, QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(projection, quoted(table)));
     st.bind(1, rowid);
     Row row(cols.size());
     if (st.step())
@@ -120,7 +132,7 @@ void Snapshot::loadBlock(int block) const
     const int first = block * kBlock;
     const int last = std::min(first + kBlock, int(rowids.size())) - 1;
     m_blockRows.assign(size_t(last - first + 1), Row(cols.size()));
-    Statement st(s->db, QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE _rowid_ BETWEEN ? AND ? ORDER BY _rowid_")
+    Statement st(*s, QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE _rowid_ BETWEEN ? AND ? ORDER BY _rowid_")
                             .arg(projection, quoted(table)));
     st.bind(1, rowids[size_t(first)]);
     st.bind(2, rowids[size_t(last)]);
@@ -200,7 +212,7 @@ void Snapshot::update()
                                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table))
                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                       .arg(quoted(table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        Statement st(s->db, sql);
+        Statement st(*s, sql);
         for (int i = 0; i < stored.size(); ++i)
             st.bind(i + 1, stored[i]);
         st.step();
@@ -222,7 +234,7 @@ void Snapshot::update()
     for (int c : columns)
         sets << quoted(cols[size_t(c)].origin) + QStringLiteral(" = ?");
     s->beforeWrite(tableLower, rowid, this);
-    Statement st(s->db, QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?").arg(quoted(table), sets.join(QLatin1Char(','))));
+    Statement st(*s, QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?").arg(quoted(table), sets.join(QLatin1Char(','))));
     int i = 0;
     for (; i < stored.size(); ++i)
         st.bind(i + 1, stored[i]);
@@ -241,7 +253,7 @@ void Snapshot::remove()
     const qint64 rowid = rowids[size_t(pos)];
     pin(rowid); // the position stays on the row, which keeps its values until the next move
     s->beforeWrite(tableLower, rowid, this);
-    Statement st(s->db, QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?").arg(quoted(table)));
+    Statement st(*s, QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?").arg(quoted(table)));
     st.bind(1, rowid);
     st.step();
     s->rowDeleted(tableLower, rowid);

@@ -25,10 +25,13 @@ struct Column {
 
 using Row = std::vector<QVariant>;
 
-/// A prepared statement that is reset (and its bindings cleared) when the holder goes.
+class SessionImpl;
+
+/// A prepared statement, taken from the connection's pool of idle statements for the same SQL
+/// text (preparing is most of the cost of a small select), reset and given back when it goes.
 class Statement {
 public:
-    Statement(sqlite3 *db, const QString &sql);
+    Statement(SessionImpl &session, const QString &sql);
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -37,8 +40,19 @@ public:
     sqlite3_stmt *get() const { return m_stmt; }
 
 private:
+    SessionImpl &m_session;
     sqlite3 *m_db;
+    QString m_sql;
     sqlite3_stmt *m_stmt = nullptr;
+};
+
+/// What a select text means: its table, select list, translated where clause and columns.
+struct Shape {
+    QString table;
+    QString tableLower;
+    QString projection;
+    QString where;
+    std::vector<Column> cols;
 };
 
 [[noreturn]] void throwStoreError(sqlite3 *db, const QString &context = {});
@@ -50,6 +64,10 @@ public:
     QString path;
     QByteArray key;
     std::vector<Snapshot *> live; // open record sets, told before each write
+    std::unordered_map<QString, std::vector<sqlite3_stmt *>> idleStatements;
+    std::unordered_map<QString, std::shared_ptr<const Shape>> shapes;
+    /// Drops the pooled statements and the known select shapes (the schema may have changed).
+    void forgetPrepared();
     // Every rowid of a table, kept once a whole-table select has listed them and then followed
     // through each insert and delete of this connection, so reopening a whole large table costs
     // a copy instead of a scan. Dropped whenever writes bypass record sets.
@@ -80,10 +98,11 @@ public:
     ~Snapshot();
 
     std::shared_ptr<SessionImpl> s;
-    QString table;      // as written in the select
-    QString tableLower;
-    QString projection; // the select list
-    std::vector<Column> cols;
+    std::shared_ptr<const Shape> shape;
+    const QString &table;      // as written in the select
+    const QString &tableLower;
+    const QString &projection; // the select list
+    const std::vector<Column> &cols;
     std::vector<qint64> rowids; // ascending: the order rows were added
     std::unordered_map<qint64, Row> pinned;
     int pos = -1;
