@@ -3,6 +3,8 @@
 #include "clock.h"
 #include "dialogs.h"
 #include "protocol.h"
+#include "punchstation.h"
+#include "systemtexts.h"
 #include "uiutil.h"
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -11,7 +13,6 @@
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -20,34 +21,6 @@ using zarvo::twips;
 using zarvo::twipsRect;
 namespace Artwork = zarvo::Artwork;
 namespace Dialogs = zarvo::Dialogs;
-
-namespace RemoteTexts {
-namespace {
-QString withoutZone(QString format)
-{
-    static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
-    return format.remove(zone).trimmed();
-}
-QString plainBlanks(QString text)
-{
-    return text.replace(QChar(0x202F), QLatin1Char(' ')).replace(QChar(0x00A0), QLatin1Char(' '));
-}
-} // namespace
-
-QString time(const QTime &when)
-{
-    const QLocale locale = QLocale::system();
-    return plainBlanks(locale.toString(when, withoutZone(locale.timeFormat(QLocale::LongFormat))));
-}
-
-QString generalDateTime(const QDateTime &when)
-{
-    QString date = QLocale::system().dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
-    date.replace(twoDigitYear, QStringLiteral("yyyy"));
-    return plainBlanks(QLocale::system().toString(when.date(), date)) + QLatin1Char(' ') + time(when.time());
-}
-} // namespace RemoteTexts
 
 Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
     : QWidget(parent), m_db(db), m_socket(new QTcpSocket(this)), m_timer(new QTimer(this))
@@ -59,46 +32,12 @@ Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(6705), twips(4140));
 
-    m_clock = new QLabel(this);
-    m_clock->setObjectName(QStringLiteral("Label1"));
-    m_clock->setGeometry(twipsRect(1440, 240, 4815, 495));
-    QFont times(QStringLiteral("Times New Roman"));
-    times.setStyleHint(QFont::Serif);
-    times.setPointSize(14);
-    times.setBold(true);
-    m_clock->setFont(times);
-    m_clock->setAlignment(Qt::AlignCenter);
-
-    auto *picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("Picture1"));
-    picture->setGeometry(twipsRect(360, 960, 2055, 2055));
-    picture->setPixmap(Artwork::clockPicture());
-    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    auto *idCaption = new QLabel(QStringLiteral("Employee ID"), this);
-    idCaption->setObjectName(QStringLiteral("Label2"));
-    idCaption->setGeometry(twipsRect(3000, 1200, 1335, 255));
-
-    m_id = new QLineEdit(this);
-    m_id->setObjectName(QStringLiteral("Text1"));
-    m_id->setGeometry(twipsRect(3000, 1440, 2895, 285));
+    const zarvo::PunchStation station = zarvo::buildPunchStation(this, 1440, 3000, 1200);
+    m_clock = station.dateTime;
+    m_id = station.id;
+    m_name = station.name;
+    m_action = station.action;
     m_id->installEventFilter(this);
-
-    auto *frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(twipsRect(120, 2880, 3015, 975));
-    auto *nameCaption = new QLabel(QStringLiteral("Name "), frame);
-    nameCaption->setObjectName(QStringLiteral("Label3"));
-    nameCaption->move(twips(120), twips(240));
-    m_name = new QLabel(frame);
-    m_name->setObjectName(QStringLiteral("Label5"));
-    m_name->setGeometry(twipsRect(720, 240, 2175, 255));
-    auto *actionCaption = new QLabel(QStringLiteral("Action "), frame);
-    actionCaption->setObjectName(QStringLiteral("Label4"));
-    actionCaption->move(twips(120), twips(480));
-    m_action = new QLabel(frame);
-    m_action->setObjectName(QStringLiteral("Label6"));
-    m_action->setGeometry(twipsRect(720, 480, 2175, 255));
 
     m_konek = new QPushButton(this);
     m_konek->setObjectName(QStringLiteral("konek"));
@@ -179,7 +118,7 @@ void Remote::open()
 
 void Remote::tick()
 {
-    const QString text = RemoteTexts::generalDateTime(zarvo::Clock::now());
+    const QString text = zarvo::SystemTexts::generalDateTime(zarvo::Clock::now());
     if (m_clock->text() != text)
         m_clock->setText(text);
 }
@@ -225,7 +164,7 @@ void Remote::handleMessage(const QByteArray &message)
         networkBox(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"));
     } else {
         const QString code = text.left(3);
-        const QString now = RemoteTexts::time(zarvo::Clock::now().time());
+        const QString now = zarvo::SystemTexts::time(zarvo::Clock::now().time());
         if (code == QLatin1String(zarvo::Protocol::SignedIn)) {
             m_name->setText(text.mid(3));
             m_action->setText(QStringLiteral("Signed In at ") + now);

@@ -66,8 +66,3 @@ private:
     QSet<QString> m_openBoxes;
 };
 
-/// The terminal's date and time texts, in the system's own formats (no time zone).
-namespace RemoteTexts {
-QString generalDateTime(const QDateTime &when);
-QString time(const QTime &when);
-} // namespace RemoteTexts

@@ -1,5 +1,6 @@
 #include "about.h"
 #include "artwork.h"
+#include "pointerzones.h"
 #include "dialogs.h"
 #include "uiutil.h"
 #include <QGroupBox>
@@ -55,16 +56,13 @@ About::About(QWidget *parent) : ConsoleWindow(parent)
     m_closeFrame = new QGroupBox(this);
     m_closeFrame->setObjectName(QStringLiteral("GroupBox1"));
     m_closeFrame->setGeometry(twipsRect(5940, 1980, 1260, 1440));
-    m_closeFrame->setMouseTracking(true);
-    m_closeFrame->installEventFilter(this);
     m_close = new QPushButton(m_closeFrame);
     m_close->setObjectName(QStringLiteral("PushButton1"));
     m_close->setGeometry(twipsRect(120, 180, 1020, 1140));
     m_close->setIcon(Artwork::icon(QStringLiteral("close")));
     m_close->setIconSize(m_close->size() * 0.6);
     m_close->setToolTip(QStringLiteral("Close this window"));
-    m_close->setMouseTracking(true);
-    m_close->installEventFilter(this);
+    zarvo::installPointerZones(this, {m_close}, {m_closeFrame});
     connect(m_close, &QPushButton::clicked, this, &About::closeWindow);
 }
 
@@ -81,23 +79,6 @@ bool About::load()
 
 bool About::eventFilter(QObject *watched, QEvent *event)
 {
-    // The window's own pointer over the close button, the default one over its frame; it
-    // stays as last set elsewhere.
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        // The button ignores plain moves, so they reach its frame too: the frame decides by
-        // where the pointer is.
-        bool overButton = watched == m_close;
-        if (watched == m_closeFrame) {
-            const QPointF at = event->type() == QEvent::Enter
-                ? static_cast<QEnterEvent *>(event)->position()
-                : static_cast<QMouseEvent *>(event)->position();
-            overButton = m_close->geometry().contains(at.toPoint());
-        }
-        if (overButton)
-            setCursor(Artwork::pointer());
-        else if (watched == m_closeFrame)
-            unsetCursor();
-    }
     if (watched == m_link && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         zarvo::Dialogs::openWithDefaultHandler(makerAddress());

@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "employee.h"
 #include "module1.h"
+#include "pointerzones.h"
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,15 +32,12 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     auto makeGroup = [this](const char *name, const QString &caption) {
         auto *g = new QGroupBox(caption, this);
         g->setObjectName(QString::fromLatin1(name));
-        g->setMouseTracking(true); // moves over the group itself reset the pointer
-        g->installEventFilter(this);
         m_groups << g;
         return g;
     };
     auto makeButton = [this](const char *name, const QString &caption) {
         auto *b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
-        b->installEventFilter(this);
         return b;
     };
 
@@ -95,7 +93,8 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     auto *root = new QVBoxLayout(this);
     root->addLayout(top);
     root->addWidget(resultGroup, 1);
-    setMouseTracking(true);
+    zarvo::installPointerZones(this, {m_idSearch, m_nameSearch, m_upload, m_delete},
+                               {m_groups.begin(), m_groups.end()});
 
     connect(m_idSearch, &QPushButton::clicked, this, &SearchID::searchById);
     connect(m_nameSearch, &QPushButton::clicked, this, &SearchID::searchByLastName);
@@ -206,18 +205,6 @@ void SearchID::deleteClicked()
         }
     } catch (const DbError &) {
     }
-}
-
-bool SearchID::eventFilter(QObject *watched, QEvent *event)
-{
-    const bool overButton = watched == m_idSearch || watched == m_nameSearch ||
-                            watched == m_upload || watched == m_delete;
-    if (overButton && (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove))
-        setCursor(Artwork::pointer());
-    else if (m_groups.contains(watched) &&
-             (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter))
-        unsetCursor();
-    return ConsoleWindow::eventFilter(watched, event);
 }
 
 void SearchID::closeEvent(QCloseEvent *event)

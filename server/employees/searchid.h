@@ -27,7 +27,6 @@ public:
     const zarvo::RecordSet &records() const { return m_rs; }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

@@ -14,14 +14,6 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
-/// The clock window's texts: the system's general date-and-time text and its time text.
-namespace ClockTexts {
-/// Short date (four-digit year) and the long time with seconds, without a time zone.
-QString generalDateTime(const QDateTime &when);
-/// The long time with seconds, without a time zone.
-QString time(const QTime &when);
-} // namespace ClockTexts
-
 /// Running date and time, an ID box and the last punch's name and action lines.
 class Clock : public ConsoleWindow {
     Q_OBJECT

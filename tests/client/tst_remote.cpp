@@ -4,6 +4,7 @@
 #include "database.h"
 #include "protocol.h"
 #include "remote.h"
+#include "systemtexts.h"
 #include "testdb.h"
 #include "uiutil.h"
 #include <QLabel>
@@ -109,9 +110,9 @@ private slots:
         QCOMPARE(w->findChild<QPushButton *>("PushButton1")->toolTip(), QString("Close this Window"));
         QVERIFY(w->findChild<QPushButton *>("konek")->text().isEmpty());
         QVERIFY(!w->findChild<QLabel *>("Picture1")->pixmap().isNull());
-        QCOMPARE(rig.text("Label1"), RemoteTexts::generalDateTime(kNow));
+        QCOMPARE(rig.text("Label1"), zarvo::SystemTexts::generalDateTime(kNow));
         zarvo::Clock::setFixed(kNow.addSecs(61));
-        QTRY_COMPARE(rig.text("Label1"), RemoteTexts::generalDateTime(kNow.addSecs(61)));
+        QTRY_COMPARE(rig.text("Label1"), zarvo::SystemTexts::generalDateTime(kNow.addSecs(61)));
         QCOMPARE(rig.window->serverAddress(), QString("127.0.0.1"));
     }
 
@@ -134,8 +135,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QStringList>("boxTitles");
-        const QString in = "Signed In at " + RemoteTexts::time(kNow.time());
-        const QString out = "Signed Out at " + RemoteTexts::time(kNow.time());
+        const QString in = "Signed In at " + zarvo::SystemTexts::time(kNow.time());
+        const QString out = "Signed Out at " + zarvo::SystemTexts::time(kNow.time());
         QTest::newRow("CRA") << QByteArrayList{"CRA"} << "" << "" << QStringList{"Remote Connected"};
         QTest::newRow("NRF") << QByteArrayList{"NRF"} << "" << "" << QStringList{"ID Not Found"};
         QTest::newRow("RIN") << QByteArrayList{"RINJohn Smith"} << "John Smith" << in << QStringList{};
