@@ -228,7 +228,7 @@ int main(int argc, char **argv)
         auto *driver = new Driver;
         driver->moveToThread(&thread);
         runUntil(driver, &Driver::ready, [&] { driver->start(server.port(), n); });
-        const int rounds = std::max(2, 600 / (6 * n));
+        const int rounds = std::max(2, 6000 / (6 * n));
         std::vector<double> all;
         double seconds = 0;
         for (int r = 0; r < rounds; ++r) {
