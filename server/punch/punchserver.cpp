@@ -225,8 +225,6 @@ void PunchServer::answerReady()
         if (!s || s->leaving || replies[i].isEmpty())
             continue;
         s->socket->write(replies[i]);
-        // Written at once: waiting for the socket notifier costs an event-loop round per reply.
-        s->socket->flush();
         if (s->socket->bytesToWrite() > MaxUnreadReplies) {
             ++m_dropped;
             closeSlot(indexes[i]);
