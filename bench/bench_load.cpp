@@ -3,6 +3,7 @@
 // Prints send->reply latency (median, p99) and punches/s beside the floors measured in the same
 // run: the loopback round trip through both event loops, and one durable commit.
 //   bench_load [history_rows=1000000] [terminal counts...=1 50 500]
+#include "benchstats.h"
 #include "boxrecorder.h"
 #include "clock.h"
 #include "database.h"
@@ -24,14 +25,6 @@
 using namespace zarvo;
 
 namespace {
-struct Stats {
-    double median, p99;
-};
-Stats stats(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return {v[v.size() / 2], v[std::min(v.size() - 1, size_t(v.size() * 0.99))]};
-}
 
 /// The terminals, on a thread of their own so that the server's thread only serves.
 class Driver : public QObject {
@@ -224,7 +217,10 @@ int main(int argc, char **argv)
     if (!server.listen())
         qFatal("listen: %s", qPrintable(server.errorString()));
     QDate day(2027, 1, 1);
+    int batches = 0, batched = 0;
+    QObject::connect(&server, &PunchServer::punchesAnswered, [&](int n) { ++batches, batched += n; });
     for (int n : counts) {
+        batches = batched = 0;
         auto *driver = new Driver;
         driver->moveToThread(&thread);
         runUntil(driver, &Driver::ready, [&] { driver->start(server.port(), n); });
@@ -240,8 +236,9 @@ int main(int argc, char **argv)
             all.insert(all.end(), lat.begin(), lat.end());
         }
         const Stats s = stats(all);
-        std::printf("%4d terminals: %6zu punches, send->reply median %.3f ms, p99 %.3f ms, %.0f punches/s\n", n,
-                    all.size(), s.median, s.p99, all.size() / seconds);
+        std::printf("%4d terminals: %6zu punches, send->reply median %.3f ms, p99 %.3f ms, %.0f punches/s, "
+                    "%.1f punches per commit\n",
+                    n, all.size(), s.median, s.p99, all.size() / seconds, batches ? double(batched) / batches : 0.0);
         QMetaObject::invokeMethod(driver, &QObject::deleteLater);
         for (int i = 0; i < 200 && server.connectionCount() > 0; ++i)
             QThread::msleep(5), QCoreApplication::processEvents();

@@ -1,6 +1,7 @@
 // Prints the cost of the store's hot paths: one punch on a small and a large timesheet, one
 // durable commit, and opening a record set over every row of a large timesheet.
 //   bench_store [small_rows=10000] [large_rows=5000000] [open_rows=500000] [punches=3000]
+#include "benchstats.h"
 #include "clock.h"
 #include "database.h"
 #include "punchrule.h"
@@ -15,16 +16,6 @@
 using namespace zarvo;
 
 namespace {
-
-struct Stats {
-    double median, p99;
-};
-
-Stats stats(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return {v[v.size() / 2], v[std::min(v.size() - 1, size_t(v.size() * 0.99))]};
-}
 
 // History: 2000 employees, one full day each per row, days going back from yesterday.
 void fill(DatabaseSession &db, qint64 rows)
