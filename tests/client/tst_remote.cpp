@@ -23,6 +23,33 @@ using zarvo::test::BoxRecorder;
 namespace {
 const QDateTime kNow(QDate(2026, 12, 9), QTime(14, 5, 9));
 
+/// Passes every box on to the recorder but notes the title and default text of input boxes,
+/// which the recorder does not keep.
+struct InputProbe final : zarvo::DialogHandler {
+    BoxRecorder &boxes;
+    QStringList titles;
+    QStringList defaults;
+    explicit InputProbe(BoxRecorder &b) : boxes(b) { zarvo::Dialogs::setHandler(this); }
+    ~InputProbe() override { zarvo::Dialogs::setHandler(&boxes); }
+    zarvo::BoxAnswer message(QWidget *p, const zarvo::MessageBox &box) override { return boxes.message(p, box); }
+    void messageAsync(QWidget *p, const zarvo::MessageBox &box, std::function<void(zarvo::BoxAnswer)> done) override
+    {
+        boxes.messageAsync(p, box, std::move(done));
+    }
+    std::optional<QString> input(QWidget *p, const QString &prompt, const QString &title,
+                                 const QString &defaultText) override
+    {
+        titles << title;
+        defaults << defaultText;
+        return boxes.input(p, prompt, title, defaultText);
+    }
+    std::optional<QString> openFileName(QWidget *p, const QString &t, const QString &f, const QString &s) override
+    {
+        return boxes.openFileName(p, t, f, s);
+    }
+    void openWithDefaultHandler(const QString &what) override { boxes.openWithDefaultHandler(what); }
+};
+
 /// A client.mdb holding `address`, a stand-in server and the terminal window over them.
 struct Rig {
     QTemporaryDir dir;
@@ -109,6 +136,14 @@ private slots:
         QCOMPARE(w->findChild<QPushButton *>("konek")->toolTip(), QString("Connect to Server"));
         QCOMPARE(w->findChild<QPushButton *>("PushButton1")->toolTip(), QString("Close this Window"));
         QVERIFY(w->findChild<QPushButton *>("konek")->text().isEmpty());
+        QVERIFY(w->findChild<QPushButton *>("PushButton1")->text().isEmpty());
+        QCOMPARE(w->findChild<QLabel *>("Label1")->font().family(), QString("Times New Roman"));
+        // Text1 has the focus at opening and is the first stop of the tab order.
+        QCOMPARE(w->focusWidget(), rig.id());
+        QWidget *first = w->nextInFocusChain();
+        while (first != w && !(first->focusPolicy() & Qt::TabFocus))
+            first = first->nextInFocusChain();
+        QCOMPARE(first, rig.id());
         QVERIFY(!w->findChild<QLabel *>("Picture1")->pixmap().isNull());
         QCOMPARE(rig.text("Label1"), zarvo::SystemTexts::generalDateTime(kNow));
         zarvo::Clock::setFixed(kNow.addSecs(61));
@@ -116,13 +151,26 @@ private slots:
         QCOMPARE(rig.window->serverAddress(), QString("127.0.0.1"));
     }
 
+    void enterSendsTheTextUnchanged_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
+
     void enterSendsTheTextUnchanged()
     {
+        QFETCH(int, key);
         BoxRecorder boxes;
         Rig rig;
         rig.openConnected();
+        // Other keys are simply typed: nothing goes out before Enter.
+        QTest::keyClicks(rig.id(), "E1");
+        QCOMPARE(rig.id()->text(), QString("E1"));
+        QTest::qWait(20);
+        QCOMPARE(rig.peer->bytesAvailable(), 0);
         rig.id()->setText(QString::fromUtf8(" José €5 "));
-        rig.pressEnter();
+        QTest::keyClick(rig.id(), Qt::Key(key));
         QVERIFY(rig.id()->text().isEmpty());
         QTRY_COMPARE(rig.peer->bytesAvailable(), 9);
         QCOMPARE(rig.peer->readAll(), QByteArray(" Jos\xe9 \x80" "5 "));
@@ -260,8 +308,11 @@ private slots:
         if (answer.isValid())
             boxes.inputs.push_back(answer.toString());
         QSignalSpy ended(rig.window.get(), &Remote::endProgram);
+        InputProbe probe(boxes);
         rig.window->findChild<QPushButton *>("konek")->click();
         QCOMPARE(boxes.inputPrompts, QStringList{"Please Enter the Server's IP Address"});
+        QCOMPARE(probe.titles, QStringList{"Connect to Remote Server"});
+        QCOMPARE(probe.defaults, QStringList{QString()});
         QCOMPARE(rig.storedAddress(), stored);
         QCOMPARE(ended.size(), ends ? 1 : 0);
         if (ends) {
