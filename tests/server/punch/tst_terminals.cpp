@@ -122,6 +122,31 @@ private slots:
         QVERIFY(listed(findInsideConsole<Terminals>()).isEmpty());
     }
 
+    void windowListsTheTableInTableOrder()
+    {
+        BoxRecorder boxes;
+        Console c;
+        // The window shows the table as it stands, unsorted, duplicates and all.
+        c.s.db().execScript("INSERT INTO Terminal (ip) VALUES ('10.0.0.9'); INSERT INTO Terminal (ip) VALUES ('10.0.0.1');"
+                            "INSERT INTO Terminal (ip) VALUES ('192.168.0.20'); INSERT INTO Terminal (ip) VALUES ('10.0.0.1')");
+        auto *w = ShowInsideConsole<Terminals>();
+        QVERIFY(w);
+        QCOMPARE(listed(w), QStringList({"10.0.0.9", "10.0.0.1", "192.168.0.20", "10.0.0.1"}));
+        QVERIFY(boxes.boxes.isEmpty());
+    }
+
+    void failingRebuildIsReportedAndTheConsoleStays()
+    {
+        BoxRecorder boxes;
+        Console c;
+        c.s.db().execScript("DROP TABLE Terminal");
+        c.s.server->RebuildTerminalList();
+        QCOMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.last().icon, BoxIcon::Exclamation);
+        QCOMPARE(boxes.last().title, QString("Zarvo Punch Server"));
+        QVERIFY(c.s.console.isVisible());
+    }
+
     void closedDatabaseClosesTheConsole()
     {
         BoxRecorder boxes;
