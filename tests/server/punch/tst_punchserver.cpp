@@ -162,6 +162,37 @@ private slots:
         QCOMPARE(boxes.boxes.size(), 2);
     }
 
+    void slotErrorShowsItsBoxAndClosesOnlyThatSlot()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(1, 2);
+        auto t = connectTerminal(s);
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        const QList<QTcpSocket *> sockets = s.server->findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(sockets.size(), 1);
+        QTcpSocket *slot = sockets[0];
+        const QString description = slot->errorString();
+        const qsizetype before = boxes.boxes.size();
+        // The platform reports a failure on the terminal's connection.
+        emit slot->errorOccurred(QAbstractSocket::NetworkError);
+        QCOMPARE(boxes.boxes.size(), before + 1);
+        const zarvo::MessageBox &box = boxes.last();
+        QCOMPARE(box.text, QString("Socket Error %1: %2").arg(int(QAbstractSocket::NetworkError)).arg(description));
+        QCOMPARE(box.title, QString("Zarvo Punch Server"));
+        QCOMPARE(box.icon, BoxIcon::None);
+        QCOMPARE(box.buttons, zarvo::BoxButtons::Ok);
+        QCOMPARE(s.server->connectionCount(), 0);
+        QTRY_COMPARE(t->state(), QAbstractSocket::UnconnectedState);
+        // The listener goes on: the next terminal gets the next slot and is answered.
+        QVERIFY(s.server->isListening());
+        auto next = connectTerminal(s);
+        next->write("E1");
+        QCOMPARE(readAtLeast(*next, 18), QByteArray("CRARINFirst1 Last1"));
+        QCOMPARE(s.server->lastSlot(), 2);
+    }
+
     void punchSentJustBeforeClosingIsRecorded()
     {
         BoxRecorder boxes;
