@@ -18,7 +18,10 @@ using namespace zarvo;
 
 namespace {
 constexpr int kPreviewSize = 160;
-}
+// The dialog offers "*.bmp;*.jpg;*.gif": that text names the filter, the brackets hold the
+// same patterns in the form the file dialog matches (blank-separated).
+const QString kImagePattern = QStringLiteral("*.bmp;*.jpg;*.gif (*.bmp *.jpg *.gif)");
+} // namespace
 
 Company::Company(QWidget *parent) : ConsoleWindow(parent)
 {
@@ -152,7 +155,7 @@ bool Company::showPicture(const QString &path)
 void Company::browseClicked()
 {
     const auto chosen = Dialogs::openFileName(this, QStringLiteral("Select Image"),
-                                              QStringLiteral("Images (*.bmp *.jpg *.gif *.png)"),
+                                              kImagePattern,
                                               m_dialogFile);
     // A cancelled dialog still hands back the name it held: the last one chosen here, or none.
     if (chosen && !chosen->isEmpty())

@@ -357,11 +357,16 @@ bool Employee::writeRow(WriteMode mode)
         if (save)
             m_rs.addNew();
         m_rs.setValue(QStringLiteral("emp_id"), notNull(typed("emp_id").trimmed()));
+        // "Empty" is the box as typed: a box of blanks is not empty and writes its trimmed
+        // text, the empty text; only an empty box writes " " ("Update": "" for the two names).
         for (const char *name : {"emp_lname", "emp_fname"}) {
-            const QString t = typed(name).trimmed();
-            m_rs.setValue(QString::fromLatin1(name), save ? blankIfEmpty(t) : notNull(t));
+            const QString t = typed(name);
+            m_rs.setValue(QString::fromLatin1(name),
+                          t.isEmpty() ? (save ? QStringLiteral(" ") : QString("")) : notNull(t.trimmed()));
         }
-        m_rs.setValue(QStringLiteral("emp_mname"), blankIfEmpty(typed("emp_mname").trimmed()));
+        const QString middle = typed("emp_mname");
+        m_rs.setValue(QStringLiteral("emp_mname"),
+                      middle.isEmpty() ? QStringLiteral(" ") : notNull(middle.trimmed()));
         m_rs.setValue(QStringLiteral("emp_sex"), blankIfEmpty(m_sex->currentText()));
         m_rs.setValue(QStringLiteral("emp_dob"), m_dob->date());
         for (const auto &p : kPlainText)

@@ -194,6 +194,10 @@ void SearchID::deleteClicked()
         return;
     const QString id = item->text(0);
     delete item;
+    // The list would hand the choice on to a neighbour; without this a second click would
+    // delete an employee nobody chose.
+    m_list->clearSelection();
+    m_list->setCurrentItem(nullptr);
     // Every row of the current result carrying exactly that ID goes; failures end it silently.
     try {
         if (m_rs.recordCount() == 0)

@@ -222,6 +222,47 @@ private slots:
         QCOMPARE(companyRows(f.db()).at(0).at(8), junk);
     }
 
+    void logoDialogOffersTheImagePattern()
+    {
+        // Records what the open-file dialog is asked to offer; everything else is not used.
+        struct FilterProbe final : DialogHandler {
+            QStringList titles, filters;
+            BoxAnswer message(QWidget *, const MessageBox &) override { return BoxAnswer::Ok; }
+            void messageAsync(QWidget *, const MessageBox &, std::function<void(BoxAnswer)> done) override
+            {
+                done(BoxAnswer::Ok);
+            }
+            std::optional<QString> input(QWidget *, const QString &, const QString &, const QString &) override
+            {
+                return std::nullopt;
+            }
+            std::optional<QString> openFileName(QWidget *, const QString &title, const QString &filter,
+                                                const QString &) override
+            {
+                titles << title;
+                filters << filter;
+                return std::nullopt;
+            }
+            void openWithDefaultHandler(const QString &) override {}
+        };
+        WindowFixture f;
+        Company *c = ShowInsideConsole<Company>();
+        FilterProbe probe;
+        Dialogs::setHandler(&probe);
+        clickBrowse(c);
+        Dialogs::setHandler(&f.boxes);
+        QCOMPARE(probe.titles, QStringList{"Select Image"});
+        QCOMPARE(probe.filters.size(), 1);
+        const QString filter = probe.filters[0];
+        QVERIFY2(filter.startsWith("*.bmp;*.jpg;*.gif"), qPrintable(filter));
+        // The patterns the dialog matches: exactly bitmaps, JPEGs and GIFs.
+        const int open = filter.lastIndexOf('(');
+        QVERIFY(open > 0 && filter.endsWith(')'));
+        QStringList patterns = filter.mid(open + 1, filter.size() - open - 2).split(' ', Qt::SkipEmptyParts);
+        QCOMPARE(patterns, (QStringList{"*.bmp", "*.jpg", "*.gif"}));
+        QVERIFY(!filter.contains(";;")); // one filter, not a list of them
+    }
+
     void refusedWriteKeepsWhatWasTyped()
     {
         WindowFixture f;

@@ -326,6 +326,51 @@ private slots:
         QCOMPARE(r.value("status").toLongLong(), 0LL);
     }
 
+    void nameWriteRules_data()
+    {
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        // A box counts as empty only when nothing at all is typed; blanks are trimmed away.
+        QTest::newRow("save, last name of blanks") << false << "emp_lname" << "   " << "";
+        QTest::newRow("save, first name of blanks") << false << "emp_fname" << "  " << "";
+        QTest::newRow("save, middle name empty") << false << "emp_mname" << "" << " ";
+        QTest::newRow("save, middle name of blanks") << false << "emp_mname" << "  " << "";
+        QTest::newRow("save, middle name trimmed") << false << "emp_mname" << " Q " << "Q";
+        QTest::newRow("update, last name empty") << true << "emp_lname" << "" << "";
+        QTest::newRow("update, last name of blanks") << true << "emp_lname" << "  " << "";
+        QTest::newRow("update, first name trimmed") << true << "emp_fname" << " Bo " << "Bo";
+        QTest::newRow("update, middle name empty") << true << "emp_mname" << "" << " ";
+        QTest::newRow("update, middle name of blanks") << true << "emp_mname" << "   " << "";
+    }
+    void nameWriteRules()
+    {
+        QFETCH(bool, update);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        WindowFixture f;
+        if (update)
+            addRow(f.db(), {{"emp_id", "E1"}, {"emp_lname", "Lee"}, {"emp_fname", "Ann"}, {"emp_mname", "M"}});
+        Employee *e = openEditor(update ? QString("E1") : QString());
+        if (update) {
+            e->enableEdit();
+            click(e, 3);
+        } else {
+            click(e, 1);
+            typeEmployee(e, "E5", "Ann", "Lee");
+        }
+        box(e, field)->setText(typed);
+        click(e, update ? 3 : 2);
+        QVERIFY(f.boxes.boxes.isEmpty());
+        const auto rows = allRows(f.db());
+        QCOMPARE(rows.size(), 1);
+        const QVariant v = rows[0].value(field);
+        QVERIFY(v.isValid()); // never Null
+        QCOMPARE(v.toString(), stored);
+    }
+
     void saveRefusesAnIdAlreadyUsed_data()
     {
         QTest::addColumn<QString>("typed");

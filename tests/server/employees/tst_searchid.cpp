@@ -153,6 +153,35 @@ private slots:
         QVERIFY(f.boxes.boxes.isEmpty()); // no confirmation
     }
 
+    void secondDeleteNeedsANewChoice_data()
+    {
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("first item") << 0;
+        QTest::newRow("middle item") << 1;
+        QTest::newRow("last item") << 2;
+    }
+    void secondDeleteNeedsANewChoice()
+    {
+        QFETCH(int, chosen);
+        WindowFixture f;
+        addEmployee(f.db(), "E1", "Ann", "Lee");
+        addEmployee(f.db(), "E2", "Bo", "Lee");
+        addEmployee(f.db(), "E3", "Cy", "Lee");
+        SearchID *s = ShowInsideConsole<SearchID>();
+        searchFor(s, false, "Lee");
+        auto *list = ctl<QTreeWidget>(s, "ListView1");
+        list->setFocus();
+        select(s, chosen);
+        const QString gone = list->topLevelItem(chosen)->text(0);
+        click(s, "PushButton4");
+        QCOMPARE(idsInTable(f.db()).size(), 2);
+        QVERIFY(list->selectedItems().isEmpty()); // the removed item takes the choice with it
+        click(s, "PushButton4"); // a second click deletes nobody else
+        QCOMPARE(idsInTable(f.db()).size(), 2);
+        QCOMPARE(listed(s).size(), 2);
+        QVERIFY(!idsInTable(f.db()).contains(gone + "/Lee"));
+    }
+
     void deleteAfterLastNameSearchStaysInTheResult()
     {
         WindowFixture f;
