@@ -94,6 +94,7 @@ private slots:
         QTest::newRow("last name, any case") << false << "  lee" << QStringList{"E1|Lee|Ann|", "E2|LEE|Bo|"};
         QTest::newRow("last name with a quote") << false << "o'neil" << QStringList{"Q'1|O'Neil|Sean|"};
         QTest::newRow("last name, no match") << false << "Smith" << QStringList{};
+        QTest::newRow("last name beyond ASCII, any case") << false << "müller" << QStringList{"M1|Müller|Uli|"};
     }
     void searches()
     {
@@ -106,10 +107,13 @@ private slots:
         addEmployee(f.db(), "e1", "Cy", "Diaz");
         addEmployee(f.db(), "Q'1", "Sean", "O'Neil");
         addEmployee(f.db(), "", "", "Blank");
+        addEmployee(f.db(), "M1", "Uli", "Müller");
         SearchID *s = ShowInsideConsole<SearchID>();
         searchFor(s, true, "E2"); // something listed before, so emptying shows
         QCOMPARE(listed(s).size(), 1);
         searchFor(s, byId, key);
+        // The store's text "=" folds only the letters A to Z, and the key is upper-cased first.
+        QEXPECT_FAIL("last name beyond ASCII, any case", "the store's case-blind '=' knows only ASCII letters", Abort);
         QCOMPARE(listed(s), expected);
         QCOMPARE(s->records().recordCount(), expected.size());
         QVERIFY(f.boxes.boxes.isEmpty());
