@@ -300,6 +300,7 @@ void Employee::addNewClicked()
     m_save->setEnabled(true);
     clearFields(QStringLiteral("0"));
     // The boxes no longer show the loaded employee: "Update" must not write them over it.
+    m_clearedByAddNew = m_clearedByAddNew || m_showsRow;
     m_showsRow = false;
     m_clearedBySave = false;
 }
@@ -423,6 +424,7 @@ void Employee::saveClicked()
     // The record set now stands on the new row, which the emptied boxes no longer show.
     m_showsRow = false;
     m_clearedBySave = true;
+    m_clearedByAddNew = false;
 }
 
 void Employee::editClicked()
@@ -437,6 +439,9 @@ void Employee::editClicked()
         const QString why =
             m_clearedBySave
                 ? QStringLiteral("The fields were emptied after saving, so no employee is shown to update.")
+            : m_clearedByAddNew
+                ? QStringLiteral("The fields were emptied by \"Add New\", so they no longer show the employee "
+                                 "loaded in this window; \"Save\" adds them as a new employee.")
                 : QStringLiteral("No employee record is loaded in this window, so there is nothing to update.");
         Dialogs::message(this,
                          why + QStringLiteral("\n\nOpen the employee with \"Search\" and upload the record to change it."),

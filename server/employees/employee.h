@@ -64,6 +64,8 @@ private:
     bool m_showsRow = false;
     /// True when "Save" emptied the fields (the reason "Update" is then refused).
     bool m_clearedBySave = false;
+    /// True when "Add New" emptied the fields while the record set stood on a row.
+    bool m_clearedByAddNew = false;
 
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QLineEdit *> m_lines; ///< text boxes by control name

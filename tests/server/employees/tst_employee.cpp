@@ -521,6 +521,10 @@ private slots:
         QCOMPARE(f.boxes.last().icon, BoxIcon::Exclamation);
         if (how == "save")
             QVERIFY(f.boxes.last().text.contains("emptied after saving"));
+        if (how == "addnew")
+            QVERIFY(f.boxes.last().text.contains("\"Add New\""));
+        QVERIFY(e->isEditing()); // nothing written: still "Update"
+        QCOMPARE(box(e, "emp_lname")->text(), QString("Overwritten"));
         QCOMPARE(allRows(f.db()), before);
     }
 
