@@ -15,6 +15,7 @@
 #include "../punch/clockwindow.h"
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QResizeEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -240,6 +241,23 @@ void VeloPunch::invoke(int id)
         // No failure of a window's load may take the console down with it.
         Dialogs::message(this, QString::fromLocal8Bit(e.what()), {}, BoxIcon::Exclamation);
     }
+}
+
+void VeloPunch::ShowMeHelp(qint16 contextId)
+{
+    // The desktop's viewer opens the whole file; picking the topic (or the index, for 0) is
+    // left to it, since a default handler takes no topic argument.
+    Q_UNUSED(contextId)
+    QString error;
+    if (m_helpFile.isEmpty())
+        error = QStringLiteral("No help file has been set.");
+    else if (!QFileInfo(m_helpFile).isFile())
+        error = QStringLiteral("The help file ") + m_helpFile + QStringLiteral(" cannot be found.");
+    if (!error.isEmpty()) {
+        Dialogs::message(this, error);
+        return;
+    }
+    Dialogs::openWithDefaultHandler(m_helpFile);
 }
 
 void VeloPunch::arrangeIcons()

@@ -29,6 +29,13 @@ public:
     /// Runs a command as if it had been invoked from the menu or toolbar.
     void invoke(int id);
 
+    /// Shows help from the help-file setting: the topic `contextId`, or the index for 0.
+    /// Any failure shows its description in a box (OK, the program's title).
+    void ShowMeHelp(qint16 contextId);
+    /// The help-file setting ShowMeHelp uses; the program configures none.
+    void setHelpFile(const QString &path) { m_helpFile = path; }
+    QString helpFile() const { return m_helpFile; }
+
     QMdiArea *mdiArea() const { return m_area; }
     QToolBar *standardBar() const { return m_toolBar; }
     MdiWindowHost *host() const { return m_host; }
@@ -64,4 +71,5 @@ private:
     QHash<int, QAction *> m_actions;
     QList<QAction *> m_windowList;
     PunchServer *m_server = nullptr;
+    QString m_helpFile;
 };

@@ -90,8 +90,9 @@ bool Clock::eventFilter(QObject *watched, QEvent *event)
         return ConsoleWindow::eventFilter(watched, event);
 
     auto *key = static_cast<QKeyEvent *>(event);
-    // Only keys that type a character count as typed keys (not arrows, Shift and the like).
-    if (key->text().isEmpty())
+    // Only keys that type a character count as typed keys (not arrows, Shift and the like);
+    // Tab moves the focus on and types nothing either.
+    if (key->text().isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
         return false;
     if (m_employees.recordCount() == 0) {
         Dialogs::message(this,
@@ -110,8 +111,11 @@ void Clock::punch()
 {
     const QString id = m_id->text();
     bool found = false;
+    QString name;
     try {
         found = zarvo::findEmployeeExact(m_employees, id);
+        if (found)
+            name = zarvo::punchName(m_employees); // reading the row may reach the store too
     } catch (const DbError &) {
         found = false;
     }
@@ -121,7 +125,7 @@ void Clock::punch()
         m_id->clear();
         return;
     }
-    m_name->setText(zarvo::punchName(m_employees));
+    m_name->setText(name);
     try {
         switch (zarvo::RecordPunch(Module1::instance().db, id)) {
         case PunchOutcome::SignedIn:

@@ -174,6 +174,21 @@ private slots:
         QCOMPARE(storedPassword(), QVariant("admin"));
     }
 
+    void loginFocusReturnsToThePasswordOnEachActivation()
+    {
+        LogIn *in = openLogIn();
+        QVERIFY(in);
+        QCOMPARE(in->focusWidget(), box(in, "Text1"));
+        box(in, "Text1")->setText("adm");
+        QTest::keyClick(box(in, "Text1"), Qt::Key_Return);
+        QCOMPARE(in->focusWidget(), button(in, "PushButton2"));
+        f.console->invoke(ID_ABOUTVELOPUNCHCLOCK);
+        QVERIFY(f.console->mdiArea()->activeSubWindow()->widget() != in);
+        QCOMPARE(openLogIn(), in); // brought forward, not reloaded
+        QCOMPARE(in->focusWidget(), box(in, "Text1"));
+        QCOMPARE(box(in, "Text1")->text(), QString("adm")); // the login keeps what was typed
+    }
+
     void accept_data()
     {
         QTest::addColumn<QString>("current");

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTcpServer>
+#include <QTemporaryFile>
 #include <QToolBar>
 
 using namespace ConsoleCommands;
@@ -51,6 +52,10 @@ class TestConsole : public QObject {
             QVERIFY2(f.action(id)->isEnabled(), qPrintable(f.action(id)->objectName()));
         for (int id : kEdit)
             QVERIFY2(!f.action(id)->isEnabled(), qPrintable(f.action(id)->objectName()));
+        // The menus themselves always open: locked, the Administrator menu shows its entries
+        // disabled rather than being disabled as a whole.
+        for (const char *m : {"menuFile", "menuEdit", "menuView", "menuAdministrator", "menuWindow", "menuHelp"})
+            QVERIFY2(menu(m)->menuAction()->isEnabled(), m);
     }
 
 private slots:
@@ -247,6 +252,46 @@ private slots:
         QCOMPARE(f.boxes->opened, QStringList({Module1::programFolder() + "/help.hlp",
                                                Module1::programFolder() + "/help.doc"}));
         QVERIFY(f.boxes->boxes.isEmpty());
+    }
+
+    void showMeHelp_data()
+    {
+        QTest::addColumn<QString>("helpFile"); // "<existing>" for a file that exists
+        QTest::addColumn<qint16>("contextId");
+        QTest::addColumn<QString>("error");    // empty when the file is opened
+        QTest::newRow("no help file set, index") << "" << qint16(0) << "No help file has been set.";
+        QTest::newRow("no help file set, topic") << "" << qint16(12) << "No help file has been set.";
+        QTest::newRow("missing file") << "/nonexistent/zarvo.hlp" << qint16(3)
+                                      << "The help file /nonexistent/zarvo.hlp cannot be found.";
+        QTest::newRow("existing file, index") << "<existing>" << qint16(0) << "";
+        QTest::newRow("existing file, topic") << "<existing>" << qint16(7) << "";
+    }
+    void showMeHelp()
+    {
+        QFETCH(QString, helpFile);
+        QFETCH(qint16, contextId);
+        QFETCH(QString, error);
+        QTemporaryFile file;
+        if (helpFile == "<existing>") {
+            QVERIFY(file.open());
+            helpFile = file.fileName();
+        }
+        QVERIFY(f.console->helpFile().isEmpty()); // the program sets none
+        f.console->setHelpFile(helpFile);
+        f.console->ShowMeHelp(contextId);
+        if (error.isEmpty()) {
+            QVERIFY(f.boxes->boxes.isEmpty());
+            QCOMPARE(f.boxes->opened, QStringList({helpFile}));
+        } else {
+            QVERIFY(f.boxes->opened.isEmpty());
+            QCOMPARE(f.boxes->boxes.size(), 1);
+            QCOMPARE(f.boxes->last().text, error);
+            QCOMPARE(f.boxes->last().title, zarvo::Dialogs::programTitle());
+            QCOMPARE(f.boxes->last().icon, BoxIcon::None);
+            QCOMPARE(f.boxes->last().buttons, zarvo::BoxButtons::Ok);
+        }
+        QVERIFY(Module1::instance().adminLocked()); // nothing else changes
+        QCOMPARE(f.windowCount(), 0);
     }
 
     void windowsNotBuiltYetSayTheyAreNotAvailable_data()

@@ -134,6 +134,7 @@ private slots:
         // Keys that type nothing are not typed keys.
         QTest::keyClick(idBox(w), Qt::Key_Left);
         QTest::keyClick(idBox(w), Qt::Key_Shift);
+        QTest::keyClick(idBox(w), Qt::Key_Tab); // moves the focus on, types nothing
         QCOMPARE(boxes->boxes.size(), 4);
         QCOMPARE(timesheetRows(), 0);
         QVERIFY(nameLine(w).isEmpty());
@@ -201,6 +202,42 @@ private slots:
         QCOMPARE(rs.text("rsdate"), QString("01/07/2009"));
         QCOMPARE(rs.text("in1"), QString("15:04:05"));
         QCOMPARE(rs.text("out3"), QString("15:09:10"));
+    }
+
+    void eitherEnterKeyPunches_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
+    void eitherEnterKeyPunches()
+    {
+        QFETCH(int, key);
+        addEmployee("E100", "Ann", "Lee");
+        Clock *w = open();
+        QTest::keyClicks(idBox(w), "E100");
+        QTest::keyClick(idBox(w), Qt::Key(key));
+        QCOMPARE(nameLine(w), QString("Ann Lee"));
+        QCOMPARE(actionLine(w), QString("Signed In At 3:04:05 PM"));
+        QVERIFY(idBox(w)->text().isEmpty());
+        QCOMPARE(timesheetRows(), 1);
+        QVERIFY(boxes->boxes.isEmpty());
+    }
+
+    void focusGoesToTheIdBoxOnEachActivation()
+    {
+        addEmployee("E100", "Ann", "Lee");
+        Clock *w = open();
+        QCOMPARE(w->focusWidget(), idBox(w));
+        child<QPushButton>(w, "PushButton1")->setFocus();
+        QCOMPARE(w->focusWidget(), child<QPushButton>(w, "PushButton1"));
+        ConsoleWindow *other = ShowInsideConsole<ConsoleWindow>();
+        QVERIFY(other);
+        QCOMPARE(area->activeSubWindow()->widget(), other);
+        QCOMPARE(open(), w); // brought forward, not reloaded
+        QCOMPARE(area->activeSubWindow()->widget(), w);
+        QCOMPARE(w->focusWidget(), idBox(w));
+        QCOMPARE(area->subWindowList().size(), 2);
     }
 
     void aNullNamePartKeepsTheBlank()
