@@ -59,7 +59,9 @@ public:
     {
         QMessageBox *mb = makeBox(parent, box);
         mb->setAttribute(Qt::WA_DeleteOnClose);
-        mb->setWindowModality(Qt::NonModal);
+        // Like a waiting box it keeps input from its window, but it lets the event loop run on
+        // without a nested loop of its own.
+        mb->setWindowModality(parent ? Qt::WindowModal : Qt::NonModal);
         QObject::connect(mb, &QMessageBox::finished, mb, [done = std::move(done)](int result) {
             if (done)
                 done(answerOf(result));

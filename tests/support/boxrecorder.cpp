@@ -66,13 +66,17 @@ void BoxRecorder::clear()
     boxes.clear();
     opened.clear();
     inputPrompts.clear();
+    inputTitles.clear();
+    inputDefaults.clear();
     fileDialogTitles.clear();
 }
 
-std::optional<QString> BoxRecorder::input(QWidget *, const QString &prompt, const QString &,
-                                          const QString &)
+std::optional<QString> BoxRecorder::input(QWidget *, const QString &prompt, const QString &title,
+                                          const QString &defaultText)
 {
     inputPrompts.append(prompt);
+    inputTitles.append(title);
+    inputDefaults.append(defaultText);
     if (inputs.empty())
         return std::nullopt;
     auto a = inputs.front();

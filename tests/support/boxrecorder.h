@@ -24,6 +24,8 @@ public:
     std::deque<std::optional<QString>> inputs;     ///< next input-box answers; cancel when empty
     std::deque<std::optional<QString>> files;      ///< next file-dialog answers; cancel when empty
     QStringList inputPrompts;
+    QStringList inputTitles;
+    QStringList inputDefaults;
     QStringList fileDialogTitles;
     QStringList opened;                      ///< paths and addresses handed to the desktop
     QList<Async> pending;                    ///< async boxes, answered by dismiss()
