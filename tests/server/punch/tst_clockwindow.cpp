@@ -114,6 +114,29 @@ private slots:
         QVERIFY(idBox(w)->text().isEmpty());
     }
 
+    void actionLineFitsAtEveryHour()
+    {
+        addEmployee("E100", "Ann", "Lee");
+        Clock *w = open();
+        QLabel *action = child<QLabel>(w, "Label6");
+        for (int hour = 0; hour < 24; ++hour) {
+            // A new day for each hour, so every punch signs in and the next one signs out.
+            for (int i = 0; i < 2; ++i) {
+                zarvo::Clock::setFixed(QDateTime(QDate(2009, 1, 1).addDays(hour), QTime(hour, 58, 48 + i)));
+                punch(w, "E100");
+                QVERIFY2(action->fontMetrics().horizontalAdvance(action->text()) <= action->contentsRect().width(),
+                         qPrintable(action->text()));
+            }
+            QVERIFY(action->text().startsWith("Signed Out At "));
+        }
+        QVERIFY(action->text().endsWith(" PM"));
+        QCOMPARE(action->geometry(), zarvo::twipsRect(720, 480, 2175, 255)); // the layout stays
+        // The name line and its caption share the action line's type.
+        QCOMPARE(child<QLabel>(w, "Label5")->font(), action->font());
+        QCOMPARE(child<QLabel>(w, "Label3")->font(), action->font());
+        QVERIFY(boxes->boxes.isEmpty());
+    }
+
     void everyTypedKeyComplainsWithoutEmployees()
     {
         Clock *w = open();
