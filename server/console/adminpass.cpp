@@ -101,9 +101,10 @@ void AdminPass::accept()
         m_admin.setValue(QStringLiteral("password"), m_new->text());
         m_admin.update();
     } catch (const zarvo::DbError &e) {
-        // The store refused: the old password stays in force and the boxes keep their text.
-        Dialogs::message(this, e.message(), QStringLiteral("Password Incorrect! No Changes Have Been Made"),
-                         BoxIcon::Exclamation);
+        // The store failed: the old password stays in force and the boxes keep their text. The
+        // title names the failure, not a wrong password the administrator did not type.
+        Dialogs::message(this, QStringLiteral("The password was not changed.") + QStringLiteral("\r\r") + e.message(),
+                         QStringLiteral("Error! Updating Password"), BoxIcon::Exclamation);
         return;
     }
     Dialogs::message(this, QStringLiteral("Admin Password Updated"),

@@ -273,6 +273,35 @@ private slots:
         QCOMPARE(w->focusWidget(), box(w, "Text1"));
     }
 
+    void aRefusedWriteKeepsTheOldPasswordAndTheTypedBoxes()
+    {
+        AdminPass *w = openAdminPass();
+        QVERIFY(w);
+        Module1::instance().db.execScript(
+            "CREATE TRIGGER refuse BEFORE UPDATE ON admin BEGIN SELECT RAISE(ABORT, 'disk refused'); END");
+        fill(w, "admin", "fresh", "fresh");
+        QTest::mouseClick(button(w, "Pushbutton1"), Qt::LeftButton);
+        QCOMPARE(f.boxes->boxes.size(), 1);
+        QVERIFY(f.boxes->last().text.startsWith("The password was not changed.\r\r"));
+        QVERIFY(f.boxes->last().text.contains("disk refused"));
+        QCOMPARE(f.boxes->last().title, QString("Error! Updating Password"));
+        QCOMPARE(f.boxes->last().icon, BoxIcon::Exclamation);
+        QCOMPARE(storedPassword(), QVariant("admin"));
+        QCOMPARE(findInsideConsole<AdminPass>(), w);
+        QCOMPARE(box(w, "Text1")->text(), QString("admin"));
+        QCOMPARE(box(w, "Text2")->text(), QString("fresh"));
+        // The refused value was not taken as the current password: once the store accepts
+        // writes again, the old one is still the one to give.
+        Module1::instance().db.execScript("DROP TRIGGER refuse");
+        fill(w, "fresh", "again", "again");
+        QTest::mouseClick(button(w, "Pushbutton1"), Qt::LeftButton);
+        QCOMPARE(f.boxes->last().text, QString("Incorrect Admin Password"));
+        fill(w, "admin", "fresh", "fresh");
+        QTest::mouseClick(button(w, "Pushbutton1"), Qt::LeftButton);
+        QCOMPARE(f.boxes->last().text, QString("Admin Password Updated"));
+        QCOMPARE(storedPassword(), QVariant("fresh"));
+    }
+
     void loginOpenedBeforeAChangeKeepsTheOldPassword()
     {
         LogIn *in = openLogIn();
