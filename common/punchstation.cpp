@@ -1,6 +1,8 @@
 #include "punchstation.h"
 #include "artwork.h"
+#include "systemtexts.h"
 #include "uiutil.h"
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +10,29 @@
 namespace zarvo {
 
 namespace {
+// The result lines keep the layout's narrow widths, which the desktop's type overflows once
+// the time carries AM or PM: the frame's type is made just small enough for the widest
+// action line of any hour (a very long name may still be cut, as on any fixed layout).
+void fitActionLine(QGroupBox *frame, const QLabel *action)
+{
+    QStringList texts;
+    for (int hour = 0; hour < 24; ++hour)
+        texts << QStringLiteral("Signed Out At ") + SystemTexts::time(QTime(hour, 58, 58));
+    QFont font = frame->font();
+    if (font.pointSizeF() <= 0)
+        return; // a pixel-sized type is the desktop's deliberate choice
+    const auto fits = [&] {
+        const QFontMetrics metrics(font);
+        for (const QString &t : std::as_const(texts))
+            if (metrics.horizontalAdvance(t) > action->contentsRect().width())
+                return false;
+        return true;
+    };
+    while (!fits() && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    frame->setFont(font);
+}
+
 QLabel *label(const char *name, const QString &text, QWidget *parent, const QRect &at)
 {
     auto *l = new QLabel(text, parent);
@@ -44,6 +69,7 @@ PunchStation buildPunchStation(QWidget *window, int clockLeft, int idLeft, int i
     s.name = label("Label5", QString(), s.frame, twipsRect(720, 240, 2175, 255));
     label("Label4", QStringLiteral("Action "), s.frame, twipsRect(120, 480, 600, 255));
     s.action = label("Label6", QString(), s.frame, twipsRect(720, 480, 2175, 255));
+    fitActionLine(s.frame, s.action);
     return s;
 }
 

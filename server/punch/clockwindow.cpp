@@ -8,7 +8,6 @@
 #include "punchstation.h"
 #include "systemtexts.h"
 #include "uiutil.h"
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,31 +25,6 @@ using zarvo::twipsRect;
 namespace Artwork = zarvo::Artwork;
 namespace Dialogs = zarvo::Dialogs;
 
-namespace {
-// The result lines keep the layout's narrow widths, which the desktop's type overflows once
-// the time carries AM or PM: the frame's type is made just small enough for the widest
-// action line of any hour (a very long name may still be cut, as on any fixed layout).
-void fitActionLine(QGroupBox *frame, const QLabel *action)
-{
-    QStringList texts;
-    for (int hour = 0; hour < 24; ++hour)
-        texts << QStringLiteral("Signed Out At ") + zarvo::SystemTexts::time(QTime(hour, 58, 58));
-    QFont font = frame->font();
-    if (font.pointSizeF() <= 0)
-        return; // a pixel-sized type is the desktop's deliberate choice
-    const auto fits = [&] {
-        const QFontMetrics metrics(font);
-        for (const QString &t : std::as_const(texts))
-            if (metrics.horizontalAdvance(t) > action->contentsRect().width())
-                return false;
-        return true;
-    };
-    while (!fits() && font.pointSizeF() > 6)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    frame->setFont(font);
-}
-} // namespace
-
 Clock::Clock(QWidget *parent) : ConsoleWindow(parent)
 {
     setObjectName(QStringLiteral("Clock"));
@@ -63,7 +37,6 @@ Clock::Clock(QWidget *parent) : ConsoleWindow(parent)
     m_id = station.id;
     m_name = station.name;
     m_action = station.action;
-    fitActionLine(station.frame, m_action);
     m_id->installEventFilter(this);
 
     m_closeFrame = new QGroupBox(this);
