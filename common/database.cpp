@@ -400,6 +400,36 @@ void SessionImpl::rowDeleted(const QString &tableLower, qint64 rowid)
 DatabaseSession::DatabaseSession() = default;
 DatabaseSession::~DatabaseSession() = default;
 
+// Text "=" ignores the case of every letter, not only A to Z: "MÜLLER" finds "Müller". The
+// store's own NOCASE folds ASCII alone, so every connection replaces it with this one (indexes
+// on NOCASE columns are built by connections that have it too, the delivered file included).
+static int compareIgnoringCase(void *, int size1, const void *text1, int size2, const void *text2)
+{
+    const auto *a = static_cast<const unsigned char *>(text1);
+    const auto *b = static_cast<const unsigned char *>(text2);
+    const int common = std::min(size1, size2);
+    for (int i = 0; i < common; ++i) {
+        if (a[i] >= 0x80 || b[i] >= 0x80) {
+            const QString x = QString::fromUtf8(reinterpret_cast<const char *>(a), size1);
+            const QString y = QString::fromUtf8(reinterpret_cast<const char *>(b), size2);
+            return x.compare(y, Qt::CaseInsensitive);
+        }
+        const int ca = (a[i] >= 'A' && a[i] <= 'Z') ? a[i] + 32 : a[i];
+        const int cb = (b[i] >= 'A' && b[i] <= 'Z') ? b[i] + 32 : b[i];
+        if (ca != cb)
+            return ca - cb;
+    }
+    // One is a prefix of the other; its remaining bytes may still be non-ASCII.
+    for (int i = common; i < std::max(size1, size2); ++i) {
+        if ((i < size1 && a[i] >= 0x80) || (i < size2 && b[i] >= 0x80)) {
+            const QString x = QString::fromUtf8(reinterpret_cast<const char *>(a), size1);
+            const QString y = QString::fromUtf8(reinterpret_cast<const char *>(b), size2);
+            return x.compare(y, Qt::CaseInsensitive);
+        }
+    }
+    return size1 - size2;
+}
+
 static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const QString &password,
                      bool create)
 {
@@ -412,6 +442,8 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
     if (!password.isEmpty() && sqlite3_key(impl->db, impl->key.constData(), int(impl->key.size())) != SQLITE_OK)
         throwStoreError(impl->db, path);
     sqlite3_busy_timeout(impl->db, 5000);
+    if (sqlite3_create_collation_v2(impl->db, "NOCASE", SQLITE_UTF8, nullptr, compareIgnoringCase, nullptr) != SQLITE_OK)
+        throwStoreError(impl->db, path);
     // A wrong password or a file that is no database only shows at the first read.
     if (sqlite3_exec(impl->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(impl->db, path);

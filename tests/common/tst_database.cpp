@@ -172,6 +172,33 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, rs.value("nosuch"));
     }
 
+    void textEqualityIgnoresCaseOfEveryLetter_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("umlaut upper") << QString::fromUtf8("Müller") << QString::fromUtf8("MÜLLER") << true;
+        QTest::newRow("accent lower") << QString::fromUtf8("JOSÉ") << QString::fromUtf8("josé") << true;
+        QTest::newRow("greek") << QString::fromUtf8("Σοφία") << QString::fromUtf8("ΣΟΦΊΑ") << true;
+        QTest::newRow("ascii") << "Smith" << "sMITH" << true;
+        QTest::newRow("accent is a letter of its own") << QString::fromUtf8("José") << "Jose" << false;
+        QTest::newRow("prefix") << QString::fromUtf8("Müll") << QString::fromUtf8("MÜLLER") << false;
+        QTest::newRow("ascii prefix of non-ascii") << "Mu" << QString::fromUtf8("MÜ") << false;
+    }
+    void textEqualityIgnoresCaseOfEveryLetter()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, key);
+        QFETCH(bool, found);
+        ServerDb t;
+        // Enough neighbours that the index on last names is really searched.
+        for (int i = 0; i < 300; ++i)
+            test::addEmployee(t.db, QString::number(i), "f", QString::fromUtf8("Ñame%1").arg(i));
+        test::addEmployee(t.db, "X", "f", stored);
+        QCOMPARE(ids(t.db, "Select * from employee where emp_lname = ?", {key}),
+                 found ? QStringList{"X"} : QStringList{});
+    }
+
     void quotesAndOddBytesAreJustValues_data()
     {
         QTest::addColumn<QString>("id");
