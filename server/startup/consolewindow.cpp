@@ -63,6 +63,8 @@ ConsoleWindow *MdiWindowHost::showInside(const QString &key,
     QPointer<ConsoleWindow> guard(w);
     frame->show();
     if (!guard || !w->load()) {
+        // A window whose load failed is gone at once, even before its frame is deleted.
+        m_windows.remove(key);
         if (guard)
             w->closeWindow();
         return nullptr;
