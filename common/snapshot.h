@@ -133,5 +133,9 @@ private:
 QVariant toStored(const QVariant &value, LogicalType type, const QString &field);
 QVariant fromStored(sqlite3_stmt *stmt, int column, LogicalType type);
 LogicalType typeOfDeclared(const char *decltype_);
+/// Text comparison ignoring the case of every letter; replaces the store's ASCII-only NOCASE.
+int compareIgnoringCase(void *, int size1, const void *text1, int size2, const void *text2);
+/// The session's connection, or DbError when it is closed.
+sqlite3 *requireOpen(const std::shared_ptr<SessionImpl> &d);
 
 } // namespace zarvo
