@@ -200,12 +200,8 @@ void SessionImpl::finishPrewarm(bool wait, bool keep)
             tableRows[t] = std::move(p->rows[i]);
     }
     // Replay what this connection did since the listing's snapshot began.
-    for (const auto &[table, rowid, added] : log) {
-        if (added)
-            rowAdded(table, rowid);
-        else
-            rowDeleted(table, rowid);
-    }
+    for (const auto &[table, rowid, added] : log)
+        rowChanged(table, rowid, added);
 }
 
 void SessionImpl::forgetTableRows()
@@ -214,10 +210,13 @@ void SessionImpl::forgetTableRows()
     tableRows.clear();
 }
 
-void SessionImpl::rowAdded(const QString &tableLower, qint64 rowid)
+void SessionImpl::rowAdded(const QString &tableLower, qint64 rowid) { rowChanged(tableLower, rowid, true); }
+void SessionImpl::rowDeleted(const QString &tableLower, qint64 rowid) { rowChanged(tableLower, rowid, false); }
+
+void SessionImpl::rowChanged(const QString &tableLower, qint64 rowid, bool added)
 {
     if (prewarm) { // replayed over the listing when it is taken in
-        prewarmLog.emplace_back(tableLower, rowid, true);
+        prewarmLog.emplace_back(tableLower, rowid, added);
         finishPrewarm(false);
         return;
     }
@@ -225,20 +224,10 @@ void SessionImpl::rowAdded(const QString &tableLower, qint64 rowid)
     if (t == tableRows.end())
         return;
     auto &ids = t->second;
-    ids.insert(std::upper_bound(ids.begin(), ids.end(), rowid), rowid);
-}
-
-void SessionImpl::rowDeleted(const QString &tableLower, qint64 rowid)
-{
-    if (prewarm) {
-        prewarmLog.emplace_back(tableLower, rowid, false);
-        finishPrewarm(false);
+    if (added) {
+        ids.insert(std::upper_bound(ids.begin(), ids.end(), rowid), rowid);
         return;
     }
-    const auto t = tableRows.find(tableLower);
-    if (t == tableRows.end())
-        return;
-    auto &ids = t->second;
     const auto it = std::lower_bound(ids.begin(), ids.end(), rowid);
     if (it != ids.end() && *it == rowid)
         ids.erase(it);

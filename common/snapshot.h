@@ -75,6 +75,7 @@ public:
 
     void rowAdded(const QString &tableLower, qint64 rowid);
     void rowDeleted(const QString &tableLower, qint64 rowid);
+    void rowChanged(const QString &tableLower, qint64 rowid, bool added);
     /// Forgets every kept rowid list (writes went around the record sets).
     void forgetTableRows();
 
