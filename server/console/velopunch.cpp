@@ -12,6 +12,7 @@
 #include "module1.h"
 #include "punchserver.h"
 #include "searchid.h"
+#include "timesheets.h"
 #include "../punch/clockwindow.h"
 #include <QAction>
 #include <QCloseEvent>
@@ -216,7 +217,7 @@ void VeloPunch::invoke(int id)
             Dialogs::openWithDefaultHandler(Module1::programFolder() + QStringLiteral("/help.doc"));
             break;
         case ID_LOGIN: ShowInsideConsole<LogIn>(); break;
-        case ID_TIMESHEETS: notAvailableYet(QStringLiteral("Time Sheets")); break;
+        case ID_TIMESHEETS: ShowInsideConsole<Timesheets>(); break;
         case ID_PAYROLLREPORTS: notAvailableYet(QStringLiteral("Payroll Reports")); break;
         case ID_NEWEMPLOYEE: ShowInsideConsole<Employee>(); break;
         case ID_CLOCK: ShowInsideConsole<Clock>(); break;
