@@ -171,6 +171,8 @@ void AddTime::assignFields()
 void AddTime::previousClicked()
 {
     try {
+        if (m_rs.bof()) // before the first row (or an empty set) there is nowhere to go
+            return;
         m_rs.movePrevious();
     } catch (const DbError &) {
         return; // already before the first row: nothing more to say
