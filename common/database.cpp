@@ -121,12 +121,15 @@ SessionImpl::~SessionImpl()
         sqlite3_close_v2(db);
 }
 
-void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer)
+void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer, bool deleting)
 {
     for (Snapshot *other : live) {
-        if (other != writer && other->tableLower == tableLower && other->contains(rowid) &&
-            !other->pinned.count(rowid))
+        if (other == writer || other->tableLower != tableLower || !other->contains(rowid))
+            continue;
+        if (!other->pinned.count(rowid))
             other->pin(rowid);
+        if (deleting)
+            other->deletedElsewhere.insert(rowid);
     }
 }
 
