@@ -121,12 +121,15 @@ SessionImpl::~SessionImpl()
         sqlite3_close_v2(db);
 }
 
-void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer)
+void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer, bool deleting)
 {
     for (Snapshot *other : live) {
-        if (other != writer && other->tableLower == tableLower && other->contains(rowid) &&
-            !other->pinned.count(rowid))
+        if (other == writer || other->tableLower != tableLower || !other->contains(rowid))
+            continue;
+        if (!other->pinned.count(rowid))
             other->pin(rowid);
+        if (deleting)
+            other->deletedElsewhere.insert(rowid);
     }
 }
 
@@ -236,12 +239,16 @@ void SessionImpl::rowChanged(const QString &tableLower, qint64 rowid, bool added
 DatabaseSession::DatabaseSession() = default;
 DatabaseSession::~DatabaseSession() = default;
 
+enum class OpenMode { Existing, Create, ReadOnly };
+
 static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const QString &password,
-                     bool create)
+                     OpenMode mode)
 {
     auto impl = std::make_shared<SessionImpl>();
     impl->path = path;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY
+                      : mode == OpenMode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                                 : SQLITE_OPEN_READWRITE;
     if (sqlite3_open_v2(path.toUtf8().constData(), &impl->db, flags, nullptr) != SQLITE_OK)
         throwStoreError(impl->db, path);
     impl->key = password.toUtf8();
@@ -254,8 +261,14 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
     if (sqlite3_exec(impl->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(impl->db, path);
     // Every write is durable when it returns: the write-ahead log, synced at each commit.
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
-                               "PRAGMA cache_size=-262144", "PRAGMA temp_store=MEMORY"}) {
+    // A reader changes nothing of the file, not even its journal mode.
+    const bool reader = mode == OpenMode::ReadOnly;
+    QList<const char *> pragmas{"PRAGMA cache_size=-262144", "PRAGMA temp_store=MEMORY"};
+    if (reader)
+        pragmas << "PRAGMA query_only=1";
+    else
+        pragmas << "PRAGMA journal_mode=WAL" << "PRAGMA synchronous=FULL";
+    for (const char *pragma : pragmas) {
         if (sqlite3_exec(impl->db, pragma, nullptr, nullptr, nullptr) != SQLITE_OK)
             throwStoreError(impl->db, path);
     }
@@ -265,13 +278,19 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
 void DatabaseSession::open(const QString &path, const QString &password)
 {
     close();
-    openFile(d, path, password, false);
+    openFile(d, path, password, OpenMode::Existing);
+}
+
+void DatabaseSession::openReadOnly(const QString &path, const QString &password)
+{
+    close();
+    openFile(d, path, password, OpenMode::ReadOnly);
 }
 
 void DatabaseSession::create(const QString &path, const QString &password)
 {
     close();
-    openFile(d, path, password, true);
+    openFile(d, path, password, OpenMode::Create);
 }
 
 void DatabaseSession::prewarm()
