@@ -197,7 +197,8 @@ bool RecordSet::moveToBookmark(qint64 bookmark)
     Snapshot &s = need(d);
     s.dropDeletedCurrent();
     const auto it = std::lower_bound(s.rowids.begin(), s.rowids.end(), bookmark);
-    if (it == s.rowids.end() || *it != bookmark)
+    // A row deleted elsewhere may have left its bookmark to a newer row: it is not that row.
+    if (it == s.rowids.end() || *it != bookmark || s.deletedElsewhere.count(bookmark))
         return false;
     setPosition(int(it - s.rowids.begin()));
     return true;
