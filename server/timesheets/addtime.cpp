@@ -42,6 +42,7 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
         grid->addWidget(label, i, 0);
         grid->addWidget(picker, i, 1);
     }
+    grid->setColumnStretch(2, 1);
 
     auto makeButton = [this](const char *name, const QString &caption) {
         auto *b = new QPushButton(caption, this);
@@ -68,7 +69,7 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
         side->addWidget(b);
     side->addStretch();
     auto *top = new QHBoxLayout;
-    top->addWidget(record, 1);
+    top->addWidget(record);
     top->addLayout(side);
 
     auto *idLabel = new QLabel(QStringLiteral("Employee ID"), this);
@@ -85,7 +86,7 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
     actions->addWidget(m_edit);
     actions->addWidget(m_delete);
     keys->addLayout(actions, 1, 2);
-    keys->setColumnStretch(1, 1);
+    keys->setColumnStretch(3, 1);
 
     auto *root = new QVBoxLayout(this);
     root->addLayout(top);

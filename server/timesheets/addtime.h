@@ -21,7 +21,7 @@ public:
     ~AddTime() override;
 
     bool load() override;
-    QSize sizeHint() const override { return {560, 400}; }
+    QSize sizeHint() const override { return {460, 380}; }
 
     bool editing() const { return m_editing; }
     bool searching() const { return m_searching; }

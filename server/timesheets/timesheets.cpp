@@ -88,6 +88,7 @@ Timesheets::Timesheets(QWidget *parent) : ConsoleWindow(parent)
     auto *sheets = new QGroupBox(QStringLiteral("Timesheets"), this);
     sheets->setObjectName(QStringLiteral("Frame2"));
     m_timeList = reportList(QStringLiteral("TimeList"), m_timeModel, sheets);
+    m_timeList->header()->setStretchLastSection(false);
     m_timeList->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_timeList->header()->setMinimumSectionSize(72);
     auto *sheetsBox = new QVBoxLayout(sheets);
