@@ -132,6 +132,14 @@ void Snapshot::loadBlock(int block) const
     const int first = block * kBlock;
     const int last = std::min(first + kBlock, int(rowids.size())) - 1;
     m_blockRows.assign(size_t(last - first + 1), Row(cols.size()));
+    // The rows of a narrow select (one employee's days) lie far apart: a range read would step
+    // over every row between them, so each is read by its rowid instead.
+    if (rowids[size_t(last)] - rowids[size_t(first)] > qint64(4) * (last - first + 1)) {
+        for (int i = first; i <= last; ++i)
+            m_blockRows[size_t(i - first)] = fetch(rowids[size_t(i)]);
+        m_block = block;
+        return;
+    }
     Statement st(*s, QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE _rowid_ BETWEEN ? AND ? ORDER BY _rowid_")
                             .arg(projection, quoted(table)));
     st.bind(1, rowids[size_t(first)]);
