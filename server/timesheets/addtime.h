@@ -21,7 +21,7 @@ public:
     ~AddTime() override;
 
     bool load() override;
-    QSize sizeHint() const override { return {460, 380}; }
+    QSize sizeHint() const override { return {470, 330}; }
 
     bool editing() const { return m_editing; }
     bool searching() const { return m_searching; }
