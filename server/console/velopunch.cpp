@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "employee.h"
 #include "emptable.h"
+#include "innerlayout.h"
 #include "login.h"
 #include "module1.h"
 #include "punchserver.h"
@@ -233,7 +234,7 @@ void VeloPunch::invoke(int id)
         case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
         case ID_VIEW_STATUS_BAR: statusBar()->setVisible(command(id)->isChecked()); break;
         case ID_WINDOW_CASCADE: m_area->cascadeSubWindows(); break;
-        case ID_WINDOW_TILE_HORZ: m_area->tileSubWindows(); break;
+        case ID_WINDOW_TILE_HORZ: InnerLayout::tile(m_area); break;
         case ID_WINDOW_ARRANGE: arrangeIcons(); break;
         default: break; // menu titles and built-ins without an action of their own
         }
