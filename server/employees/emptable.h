@@ -43,6 +43,7 @@ private:
     void previousClicked();
     void nextClicked();
     void showPosition();
+    void openWideEnoughFor(int columns);
 
     zarvo::RecordSet m_rs;
     EmpTableModel *m_model = nullptr;
