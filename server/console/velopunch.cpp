@@ -52,6 +52,12 @@ VeloPunch::VeloPunch(QWidget *parent) : QMainWindow(parent)
     buildToolBar();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->showMessage(QStringLiteral("Ready"));
+    // A menu entry's description replaces "Ready" while the pointer is on it and leaves an
+    // empty bar behind: "Ready" comes back whenever the bar would be left blank.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
+        if (message.isEmpty())
+            statusBar()->showMessage(QStringLiteral("Ready"));
+    });
 
     connect(m_area, &QMdiArea::subWindowActivated, this, &VeloPunch::refreshWindowList);
     connect(&Module1::instance(), &Module1::adminLockedChanged, this, &VeloPunch::updateCommandStates);
@@ -292,7 +298,8 @@ void VeloPunch::refreshWindowList()
         auto *a = new QAction(QStringLiteral("&%1 %2").arg(n).arg(frame->windowTitle()), m_windowMenu);
         a->setObjectName(QStringLiteral("XTP_ID_WINDOWLIST"));
         a->setProperty("commandId", int(XTP_ID_WINDOWLIST));
-        a->setCheckable(true);
+        // Only the active window carries a mark; the others show no empty box beside them.
+        a->setCheckable(frame == active);
         a->setChecked(frame == active);
         QMdiSubWindow *target = frame;
         QMdiArea *area = m_area;
