@@ -20,8 +20,17 @@ QPoint cascadePoint(const QSize &area, const QSize &size, const QList<QPoint> &t
     }
     if (count == 0)
         return {0, 0}; // larger than the area: its title bar and top-left corner stay in view
-    const int k = int(taken.size() % count);
-    return {k * step, k * step};
+    // Every point is taken: round again, on the point the fewest windows share.
+    int best = 0;
+    qsizetype fewest = taken.size() + 1;
+    for (int k = 0; k < count; ++k) {
+        const qsizetype n = taken.count(QPoint(k * step, k * step));
+        if (n < fewest) {
+            fewest = n;
+            best = k;
+        }
+    }
+    return {best * step, best * step};
 }
 
 namespace {

@@ -15,7 +15,8 @@ namespace InnerLayout {
 /// The place of a new window of `size` in a client area of `area` size: the first point of a
 /// cascade from the top-left (steps of `step` down and right) where the window lies wholly
 /// inside and no other window in `taken` has its corner; when every such point is taken the
-/// cascade wraps round; a window larger than the area goes to the top-left corner.
+/// cascade goes round again, to the point the fewest windows share; a window larger than the
+/// area goes to the top-left corner.
 QPoint cascadePoint(const QSize &area, const QSize &size, const QList<QPoint> &taken, int step);
 
 /// What tiling needs to know of one window (frame sizes, title bar and border included).

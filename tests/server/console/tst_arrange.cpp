@@ -179,8 +179,8 @@ private slots:
                                     << QPoint(20, 20);
         QTest::newRow("wraps when the rest would leave the area")
             << QSize(340, 240) << QSize(300, 200) << QList<QPoint>{{0, 0}, {20, 20}, {40, 40}} << QPoint(0, 0);
-        QTest::newRow("wraps round by the number open")
-            << QSize(340, 240) << QSize(300, 200) << QList<QPoint>{{0, 0}, {20, 20}, {40, 40}, {0, 0}}
+        QTest::newRow("round again to the least shared point")
+            << QSize(340, 240) << QSize(300, 200) << QList<QPoint>{{0, 0}, {20, 20}, {40, 40}, {0, 0}, {40, 40}}
             << QPoint(20, 20);
         QTest::newRow("larger than the area") << QSize(200, 100) << QSize(300, 200) << QList<QPoint>{}
                                               << QPoint(0, 0);
