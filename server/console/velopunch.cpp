@@ -239,7 +239,7 @@ void VeloPunch::invoke(int id)
             break;
         case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
         case ID_VIEW_STATUS_BAR: statusBar()->setVisible(command(id)->isChecked()); break;
-        case ID_WINDOW_CASCADE: m_area->cascadeSubWindows(); break;
+        case ID_WINDOW_CASCADE: InnerLayout::cascade(m_area); break;
         case ID_WINDOW_TILE_HORZ: InnerLayout::tile(m_area); break;
         case ID_WINDOW_ARRANGE: arrangeIcons(); break;
         default: break; // menu titles and built-ins without an action of their own

@@ -147,15 +147,17 @@ void EmpTable::openWideEnoughFor(int columns)
 {
     // Every column in view at opening, the last ones not hidden behind the scroll bar, as far
     // as the console's client area allows.
-    auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
-    if (!frame || !frame->mdiArea())
-        return;
     const QMargins m = layout()->contentsMargins();
     const int gridWidth = columns + m_grid->verticalHeader()->sizeHint().width() +
                           2 * m_grid->frameWidth() +
                           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    m_columnsWidth = gridWidth + m.left() + m.right();
+    updateGeometry();
+    auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!frame || !frame->mdiArea())
+        return;
     const QMargins chrome = frame->contentsMargins(); // the frame's borders
-    const int wanted = gridWidth + m.left() + m.right() + chrome.left() + chrome.right();
+    const int wanted = m_columnsWidth + chrome.left() + chrome.right();
     const int room = frame->mdiArea()->viewport()->width();
     if (wanted > frame->width())
         frame->resize(qMin(wanted, room), frame->height());

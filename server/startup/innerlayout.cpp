@@ -116,7 +116,9 @@ Tile tileOf(const QMdiSubWindow *frame)
     return t;
 }
 
-void tile(QMdiArea *area)
+namespace {
+/// The windows an arrangement moves: shown and not minimised, in the order they were opened.
+QList<QMdiSubWindow *> arranged(QMdiArea *area)
 {
     QList<QMdiSubWindow *> frames;
     for (QMdiSubWindow *f : area->subWindowList(QMdiArea::CreationOrder)) {
@@ -126,6 +128,41 @@ void tile(QMdiArea *area)
             f->showNormal();
         frames.append(f);
     }
+    return frames;
+}
+
+int cascadeStep(const QMdiSubWindow *frame)
+{
+    return frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame);
+}
+} // namespace
+
+void cascade(QMdiArea *area)
+{
+    const QSize room = area->viewport()->size();
+    QList<QPoint> taken;
+    int k = 0;
+    for (QMdiSubWindow *f : arranged(area)) {
+        const Tile t = tileOf(f);
+        const int step = cascadeStep(f);
+        const QPoint next(k * step, k * step);
+        const QSize left = room - QSize(next.x(), next.y());
+        if (left.width() >= t.minimum.width() && left.height() >= t.minimum.height()) {
+            // Its step of the cascade, shrunk to what is left of the area where it can be.
+            f->setGeometry(QRect(next, t.design.boundedTo(left).expandedTo(t.minimum)));
+        } else {
+            f->resize(t.design.boundedTo(room).expandedTo(t.minimum));
+            f->move(cascadePoint(room, f->size(), taken, step)); // round again
+        }
+        f->raise();
+        taken.append(f->pos());
+        k = f->x() / qMax(step, 1) + 1;
+    }
+}
+
+void tile(QMdiArea *area)
+{
+    const QList<QMdiSubWindow *> frames = arranged(area);
     QList<Tile> facts;
     for (const QMdiSubWindow *f : std::as_const(frames))
         facts.append(tileOf(f));
@@ -144,8 +181,7 @@ void placeNew(QMdiArea *area, QMdiSubWindow *frame)
     for (const QMdiSubWindow *f : area->subWindowList())
         if (f != frame && f->isVisible() && !f->isMinimized())
             taken.append(f->pos());
-    const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame);
-    frame->move(cascadePoint(area->viewport()->size(), frame->size(), taken, step));
+    frame->move(cascadePoint(area->viewport()->size(), frame->size(), taken, cascadeStep(frame)));
 }
 
 } // namespace InnerLayout

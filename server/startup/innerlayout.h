@@ -1,5 +1,6 @@
 #pragma once
-// Where the windows inside the console go: a new window's place, and the "Tile" arrangement.
+// Where the windows inside the console go: a new window's place, and the "Tile" and "Cascade"
+// arrangements.
 // Neither ever resizes the console, and a window of fixed layout keeps its size.
 
 #include <QList>
@@ -36,6 +37,10 @@ QList<QRect> tiles(const QSize &area, const QList<Tile> &windows);
 Tile tileOf(const QMdiSubWindow *frame);
 /// Tiles the visible, not minimised windows of `area` in the order they were opened.
 void tile(QMdiArea *area);
+/// Cascades them from the top-left, one title bar's height apart, each at its design size as
+/// far as the rest of the area allows (a resizable one shrinks to stay in the cascade); a window
+/// that cannot stay in the cascade starts it again by cascadePoint(). Wholly in view when it fits.
+void cascade(QMdiArea *area);
 /// Places a newly opened `frame` by cascadePoint() among the other windows of `area`.
 void placeNew(QMdiArea *area, QMdiSubWindow *frame);
 

@@ -1,6 +1,6 @@
 // The console's Window commands as the user sees them: "Tile" fits the open windows into the
-// console as it is, without resizing the console or stretching a window of fixed layout; new
-// windows open in a cascade from the top-left, wholly in view.
+// console as it is, without resizing the console or stretching a window of fixed layout;
+// "Cascade" and new windows go in a cascade from the top-left, wholly in view.
 #include "about.h"
 #include "adminpass.h"
 #include "clockwindow.h"
@@ -110,6 +110,27 @@ private slots:
         QCOMPARE(f.console->size(), console * 0.9);
         for (QMdiSubWindow *w : frames)
             QVERIFY2(client().contains(w->geometry()), qPrintable(w->windowTitle()));
+    }
+
+    void cascadeKeepsEveryWindowInViewAtItsSize()
+    {
+        f.console->resize(1024, 768);
+        const QList<QMdiSubWindow *> frames = open(kSix);
+        f.action(ID_WINDOW_CASCADE)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(f.console->grab().save(QCoreApplication::applicationDirPath() + "/screens/cascade.png"));
+        QCOMPARE(f.console->size(), QSize(1024, 768));
+        const int step = frames[0]->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frames[0]);
+        for (QMdiSubWindow *w : frames) {
+            QVERIFY2(client().contains(w->geometry()), qPrintable(w->windowTitle()));
+            QCOMPARE(w->widget()->size() + chromeOf(w), w->size());
+            QCOMPARE(w->x() % step, 0);
+            QCOMPARE(w->x(), w->y());
+        }
+        // One title bar's height apart, every title in view, the last opened on top.
+        for (int i = 1; i < frames.size(); ++i)
+            QCOMPARE(frames[i]->pos(), frames[i - 1]->pos() + QPoint(step, step));
+        QCOMPARE(f.console->mdiArea()->subWindowList(QMdiArea::StackingOrder), frames);
     }
 
     void tilesOfAGrid_data()
