@@ -1,9 +1,6 @@
 // The console's Window commands as the user sees them: "Tile" fits the open windows into the
 // console as it is, without resizing the console or stretching a window of fixed layout;
 // "Cascade" and new windows go in a cascade from the top-left, wholly in view.
-#include "about.h"
-#include "adminpass.h"
-#include "clockwindow.h"
 #include "company.h"
 #include "consolefixture.h"
 #include "emptable.h"
