@@ -55,6 +55,8 @@ Timesheets::Timesheets(QWidget *parent) : ConsoleWindow(parent)
 {
     setObjectName(QStringLiteral("Timesheets"));
     setWindowTitle(QStringLiteral("Employee Timesheets"));
+    // The lists make use of any room they are given (the console's "Tile" may widen them).
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
     m_empModel = new RecordSetModel(&m_employees, this);
     m_empModel->setColumns({{QStringLiteral("Employee ID"), QStringLiteral("emp_id"), {}},
