@@ -111,6 +111,7 @@ private:
     enum class Stage { Clearing, Pause, Computing, Appending, Captions } m_stage = Stage::Clearing;
     int m_pauses = 0;
     std::optional<ChosenEmployee> m_employee;
+    std::unique_ptr<DetailComputation> m_computation;
     DetailFigures m_figures;
     qsizetype m_written = 0;
     DetailCaptions m_captions;
@@ -131,6 +132,7 @@ protected:
 private:
     enum class Stage { Clearing, Computing, Appending, Captions } m_stage = Stage::Clearing;
     QStringList m_ids;
+    std::unique_ptr<SummaryComputation> m_computation; ///< of the employee m_rows.size()
     QList<SummaryRow> m_rows;
     qsizetype m_written = 0;
     SummaryCaptions m_captions;
