@@ -10,6 +10,7 @@
 #include "emptable.h"
 #include "login.h"
 #include "module1.h"
+#include "operatornotices.h"
 #include "punchserver.h"
 #include "searchid.h"
 #include "../punch/clockwindow.h"
@@ -187,8 +188,10 @@ void VeloPunch::updateCommandStates()
 bool VeloPunch::load()
 {
     Module1::instance().setAdminLocked(true);
-    if (!m_server)
+    if (!m_server) {
         m_server = new PunchServer(this);
+        statusBar()->addPermanentWidget(new NotStoredIndicator(m_server->notices(), statusBar()));
+    }
     if (!m_server->listen()) {
         Dialogs::message(this, m_server->errorString());
         return false;

@@ -2,6 +2,8 @@
 #include "dialogs.h"
 #include "filelimit.h"
 #include "module1.h"
+#include "operatornotices.h"
+#include "clock.h"
 #include "protocol.h"
 #include "punchbatch.h"
 #include "terminals.h"
@@ -36,7 +38,7 @@ quint16 listenPort()
 } // namespace
 
 PunchServer::PunchServer(QWidget *console)
-    : QObject(console), m_console(console), m_listener(new QTcpServer(this)),
+    : QObject(console), m_console(console), m_notices(new OperatorNotices(this)), m_listener(new QTcpServer(this)),
       m_batchTimer(new QTimer(this)), m_resumeTimer(new QTimer(this)),
       m_cap(zarvo::defaultConnectionCap())
 {
@@ -219,7 +221,11 @@ void PunchServer::answerReady()
     if (messages.isEmpty())
         return;
     // The replies come back after the commit: no terminal hears of a punch not yet stored.
-    const QList<QByteArray> replies = zarvo::answerPunches(Module1::instance().db, messages);
+    QStringList failures;
+    const QList<QByteArray> replies = zarvo::answerPunches(Module1::instance().db, messages, &failures);
+    for (qsizetype i = 0; i < failures.size(); ++i)
+        if (!failures[i].isEmpty())
+            m_notices->punchNotStored(zarvo::Protocol::decode(messages[i]), failures[i], zarvo::Clock::now());
     for (qsizetype i = 0; i < indexes.size(); ++i) {
         Slot *s = slot(indexes[i]);
         if (!s || s->leaving || replies[i].isEmpty())

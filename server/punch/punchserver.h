@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 
+class OperatorNotices;
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
@@ -52,6 +53,8 @@ public:
     void setConnectionCap(int cap) { m_cap = cap; }
     /// Connections refused or dropped because of the cap, and over-long or unread ones.
     qint64 droppedConnections() const { return m_dropped; }
+    /// Where the operator is told of punches not stored and terminals turned away.
+    OperatorNotices *notices() const { return m_notices; }
 
 signals:
     /// A batch of punches has been answered (tests and benchmarks).
@@ -81,6 +84,7 @@ private:
     Slot *slot(qint64 index) const;
 
     QWidget *m_console;
+    OperatorNotices *m_notices;
     QTcpServer *m_listener;
     QTimer *m_batchTimer;
     QTimer *m_resumeTimer;
