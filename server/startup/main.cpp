@@ -2,6 +2,9 @@
 #include "artwork.h"
 #include "dialogs.h"
 #include "module1.h"
+#include "operatornotices.h"
+#include "punchserver.h"
+#include "storecheck.h"
 #include "velopunch.h"
 #include <QApplication>
 #include <QStyleFactory>
@@ -24,5 +27,16 @@ int main(int argc, char **argv)
     console.show();
     if (!console.load())
         return 1;
+    // A large file got only a quick look at start: the whole check runs beside the punches and
+    // tells the operator if it finds damage.
+    const std::shared_ptr<zarvo::BackgroundStoreCheck> wholeCheck = Module1::instance().takePendingCheck();
+    if (wholeCheck)
+        wholeCheck->onDone(&console, [&console](const QString &fault) {
+            if (!fault.isEmpty() && console.punchServer())
+                console.punchServer()->notices()->storeProblem(
+                    QStringLiteral("The check of the database file ") + Module1::programFolder() + QStringLiteral("/punched.mdb")
+                    + QStringLiteral(" found damage: ") + fault
+                    + QStringLiteral("\r\rPunches may fail to be stored. Restore the file from a backup soon."));
+        });
     return app.exec();
 }
