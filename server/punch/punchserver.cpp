@@ -78,6 +78,15 @@ bool PunchServer::listen()
     m_port = listenPort();
     if (!m_listener->listen(QHostAddress::Any, m_port)) {
         m_error = m_listener->errorString();
+        // The punch port lies inside the range Linux hands out to outgoing connections, so a
+        // connection of any program may hold it by chance.
+        if (m_listener->serverError() == QAbstractSocket::AddressInUseError)
+            m_error += QStringLiteral("\r\rPort ") + QString::number(m_port)
+                + QStringLiteral(" is held by another program: a second punch server, or an outgoing "
+                                 "connection that happened to be given this port. Reserve the port for the "
+                                 "punch server (as root: sysctl -w net.ipv4.ip_local_reserved_ports=")
+                + QString::number(m_port)
+                + QStringLiteral(", and the same line in /etc/sysctl.d/ to keep it), then start the server again.");
         return false;
     }
     m_port = m_listener->serverPort();

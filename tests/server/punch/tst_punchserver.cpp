@@ -34,7 +34,10 @@ private slots:
         QWidget console;
         PunchServer second(&console);
         QVERIFY(!second.listen());
-        QVERIFY(!second.errorString().isEmpty());
+        // The box says what to do about it, since an outgoing connection may hold the port too.
+        QVERIFY2(second.errorString().contains(
+                     QString("net.ipv4.ip_local_reserved_ports=%1").arg(s.server->port())),
+                 qPrintable(second.errorString()));
         qputenv("ZARVO_PUNCH_PORT", "0");
     }
 

@@ -8,7 +8,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTcpSocket>
 #include <QTest>
+#include <csignal>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -144,6 +146,48 @@ private slots:
         const zarvo::StoreCheckResult waited = zarvo::checkStore(t.db, {"Employee"}, 20000);
         QVERIFY(!waited.pending);
         QCOMPARE(waited.fault.startsWith("The database file " + t.path + " is damaged: "), damage);
+    }
+
+    void terminationSignalClosesCleanly_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM (logout)") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void terminationSignalClosesCleanly()
+    {
+        QFETCH(int, signal);
+        const QString path = programDir.path() + "/punched.mdb";
+        zarvo::test::createServerDatabase(path);
+        QProcess p;
+        startServer(p);
+        QString log;
+        QElapsedTimer timer;
+        timer.start();
+        QRegularExpressionMatch m;
+        while (!(m = QRegularExpression("ZARVO-LISTENING (\\d+)").match(log)).hasMatch() && timer.elapsed() < 30000) {
+            p.waitForReadyRead(100);
+            log += QString::fromLocal8Bit(p.readAllStandardError());
+        }
+        QVERIFY2(m.hasMatch(), qPrintable(log));
+        QTcpSocket terminal;
+        terminal.connectToHost(QHostAddress::LocalHost, m.captured(1).toUShort());
+        QVERIFY(terminal.waitForConnected(5000));
+        QVERIFY(terminal.waitForReadyRead(5000)); // "CRA"
+        QVERIFY(QFile::exists(path + "-wal"));
+
+        ::kill(pid_t(p.processId()), signal);
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        // The terminal's connection was closed, the log merged into the file and removed.
+        QVERIFY(terminal.state() == QAbstractSocket::UnconnectedState || !terminal.waitForReadyRead(5000));
+        QVERIFY(!QFile::exists(path + "-wal"));
+        QVERIFY(!QFile::exists(path + "-shm"));
+        zarvo::DatabaseSession db;
+        db.open(path, "pluma");
+        QCOMPARE(db.countRows("admin"), 1);
     }
 
     void databaseIsFoundBesideTheProgram()
