@@ -121,6 +121,13 @@ void BackgroundStoreCheck::onDone(QObject *context, std::function<void(const QSt
         m_state->deliver();
 }
 
+QString unwritableFault(const QString &path)
+{
+    return QStringLiteral("The database file ") + path
+        + QStringLiteral(" cannot be written (it is read-only or immutable), so no punch could be stored.")
+        + QStringLiteral("\r\rMake it writable for the user who runs the server, then start the server again.");
+}
+
 StoreCheckResult checkStore(DatabaseSession &db, const QStringList &tables, int budgetMs)
 {
     sqlite3 *h = requireOpen(db.impl());
@@ -130,9 +137,7 @@ StoreCheckResult checkStore(DatabaseSession &db, const QStringList &tables, int 
     // A file SQLite could open only for reading (read-only, immutable, read-only file system)
     // would take no punch.
     if (sqlite3_db_readonly(h, "main") == 1 || !QFileInfo(path).isWritable()) {
-        r.fault = QStringLiteral("The database file ") + path
-            + QStringLiteral(" cannot be written (it is read-only or immutable), so no punch could be stored.")
-            + QStringLiteral("\r\rMake it writable for the user who runs the server, then start the server again.");
+        r.fault = unwritableFault(path);
         return r;
     }
 

@@ -20,6 +20,9 @@ struct StoreCheckResult {
     std::shared_ptr<BackgroundStoreCheck> pending;
 };
 
+/// The words for a database file the program cannot write.
+QString unwritableFault(const QString &path);
+
 /// Checks the open `db`: writable, every table of `tables` present (names without regard to
 /// case), page count and free list consistent with the file, both ends of every table
 /// readable, then SQLite's whole structure check for at most `budgetMs` more.
