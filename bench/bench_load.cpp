@@ -2,7 +2,11 @@
 // day is full, day after day, against 200+ employees and a timesheet of a million rows.
 // Prints send->reply latency (median, p99) and punches/s beside the floors measured in the same
 // run: the loopback round trip through both event loops, and one durable commit.
+// Then, as the server sees them in a real flood: the p99 of one terminal's punches with no and
+// with many idle connections open, and the resident memory after repeated floods of idle
+// connections have come and gone.
 //   bench_load [history_rows=1000000] [terminal counts...=1 50 500]
+//   environment: BENCH_IDLE=5000 (idle connections), BENCH_FLOODS=10, BENCH_FLOOD_SIZE=20000
 #include "benchstats.h"
 #include "boxrecorder.h"
 #include "clock.h"
@@ -14,6 +18,8 @@
 #include "testdb.h"
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -26,6 +32,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cstdio>
@@ -179,6 +186,73 @@ auto runUntil(Driver *d, Signal signal, Start start)
     return out;
 }
 
+/// The idle connections, held by a second copy of this program (the descriptor limit would not
+/// allow both ends of a flood in one process): "open N" opens N connections that never send,
+/// from 127.0.x.y (16 per address, as many machines would), "close" closes them all.
+int idleDriver(quint16 port)
+{
+    std::vector<int> fds;
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin)) {
+        if (std::strncmp(line, "open ", 5) == 0) {
+            const int count = std::atoi(line + 5);
+            for (int i = 0; i < count; ++i) {
+                const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+                if (fd < 0)
+                    qFatal("socket: %s", std::strerror(errno));
+                sockaddr_in local{};
+                local.sin_family = AF_INET;
+                local.sin_addr.s_addr = htonl(0x7f000000u | (uint32_t(1 + i / 16 / 250) << 8) | uint32_t(2 + i / 16 % 250));
+                ::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+                sockaddr_in a{};
+                a.sin_family = AF_INET;
+                a.sin_port = htons(port);
+                a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+                if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+                    qFatal("connect (idle %d): %s", i, std::strerror(errno));
+                fds.push_back(fd);
+            }
+        } else {
+            for (int fd : fds)
+                ::close(fd);
+            fds.clear();
+        }
+        std::printf("done\n");
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+/// Resident memory of this process in MB.
+double residentMb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
+
+int envInt(const char *name, int fallback)
+{
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? v : fallback;
+}
+
+/// Runs the event loop until `done` holds or `ms` pass; false on timeout.
+template <class F> bool spinUntil(F done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
 void fillHistory(DatabaseSession &db, qint64 rows)
 {
     db.execScript(QStringLiteral(
@@ -192,7 +266,15 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     qputenv("ZARVO_PUNCH_PORT", "0");
+    if (argc == 3 && std::strcmp(argv[1], "--idle") == 0) {
+        rlimit lim{};
+        getrlimit(RLIMIT_NOFILE, &lim);
+        lim.rlim_cur = lim.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &lim);
+        return idleDriver(quint16(std::atoi(argv[2])));
+    }
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const qint64 history = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     std::vector<int> counts;
     for (int i = 2; i < argc; ++i)
@@ -293,6 +375,71 @@ int main(int argc, char **argv)
         for (int i = 0; i < 200 && server.connectionCount() > 0; ++i)
             QThread::msleep(5), QCoreApplication::processEvents();
     }
+
+    // One terminal punching beside idle connections that never send anything.
+    const int idle = envInt("BENCH_IDLE", 5000);
+    QProcess idler;
+    idler.start(QCoreApplication::applicationFilePath(), {"--idle", QString::number(server.port())});
+    idler.waitForStarted();
+    // The event loop keeps running meanwhile: the server accepts while the driver connects.
+    const auto idleCommand = [&](const QByteArray &command) {
+        idler.write(command + "\n");
+        if (!spinUntil([&] { return idler.canReadLine(); }, 300000))
+            qFatal("idle driver: no answer");
+        idler.readLine();
+    };
+    auto *one = new Driver;
+    one->moveToThread(&thread);
+    runUntil(one, &Driver::ready, [&] { one->start(server.port(), 1); });
+    for (int n : {0, idle}) {
+        idleCommand("open " + QByteArray::number(n));
+        if (!spinUntil([&] { return server.connectionCount() >= n + 1; }, 120000))
+            std::printf("only %d of %d idle connections were kept\n", server.connectionCount() - 1, n);
+        std::vector<double> all;
+        for (int r = 0; r < 100; ++r) {
+            Clock::setFixed(QDateTime(day, QTime(8, 0)));
+            day = day.addDays(1);
+            const std::vector<double> lat = runUntil(one, &Driver::roundDone, [&] { one->round(); });
+            all.insert(all.end(), lat.begin(), lat.end());
+        }
+        const Stats s = stats(all);
+        std::printf("1 terminal beside %5d idle connections: send->reply median %.3f ms, p99 %.3f ms\n", n,
+                    s.median, s.p99);
+        idleCommand("close");
+        spinUntil([&] { return server.connectionCount() <= 1; }, 60000);
+        boxes.clear();
+    }
+    QMetaObject::invokeMethod(one, &QObject::deleteLater);
+    spinUntil([&] { return server.connectionCount() == 0; }, 10000);
+
+    // Floods of idle connections that come and go: memory must come back, not ratchet.
+    const int floods = envInt("BENCH_FLOODS", 10);
+    // As many as the descriptor limit lets the server hold (20,000 where it allows).
+    const int floodSize = std::min(envInt("BENCH_FLOOD_SIZE", 20000), server.connectionCap() - 8);
+    spinUntil([] { return false; }, 300);
+    const double baseline = residentMb();
+    double afterFirst = 0;
+    for (int f = 1; f <= floods; ++f) {
+        idleCommand("open " + QByteArray::number(floodSize));
+        if (!spinUntil([&] { return server.connectionCount() >= floodSize; }, 120000))
+            std::printf("flood %d: only %d of %d connections kept\n", f, server.connectionCount(), floodSize);
+        const double open = residentMb();
+        idleCommand("close");
+        spinUntil([&] { return server.connectionCount() == 0; }, 120000);
+        boxes.clear();
+        spinUntil([] { return false; }, 300); // deleted-later objects go
+        const double after = residentMb();
+        if (f == 1)
+            afterFirst = after;
+        std::printf("flood %2d of %d idle connections: RSS %.0f MB while open, %.0f MB after they closed\n", f,
+                    floodSize, open, after);
+    }
+    if (floods > 0)
+        std::printf("RSS baseline %.0f MB, after the first flood %.0f MB, after flood %d %.0f MB (%.2fx the first)\n",
+                    baseline, afterFirst, floods, residentMb(), residentMb() / afterFirst);
+    idler.closeWriteChannel();
+    idler.waitForFinished();
+
     const qint64 rows = Module1::instance().db.countRows("timesheet");
     std::printf("timesheet now %lld rows (%lld added)\n", (long long)rows, (long long)(rows - history));
     thread.quit();

@@ -12,6 +12,7 @@
 #include "login.h"
 #include "module1.h"
 #include "payroll.h"
+#include "operatornotices.h"
 #include "punchserver.h"
 #include "searchid.h"
 #include "timesheets.h"
@@ -196,8 +197,10 @@ void VeloPunch::updateCommandStates()
 bool VeloPunch::load()
 {
     Module1::instance().setAdminLocked(true);
-    if (!m_server)
+    if (!m_server) {
         m_server = new PunchServer(this);
+        statusBar()->addPermanentWidget(new NotStoredIndicator(m_server->notices(), statusBar()));
+    }
     if (!m_server->listen()) {
         Dialogs::message(this, m_server->errorString());
         return false;

@@ -4,6 +4,7 @@
 #include "database.h"
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 namespace zarvo {
 
@@ -12,6 +13,9 @@ namespace zarvo {
 /// returns, every punch it answered is stored. When the store fails anywhere in the batch,
 /// nothing of it is kept and each message is answered again on its own, so a failing punch
 /// loses only its own reply (empty) and no punch is lost or recorded twice. Never throws.
-QList<QByteArray> answerPunches(DatabaseSession &db, const QList<QByteArray> &messages);
+/// When `failures` is given it receives, per message, the store's message for a punch that
+/// was not stored, or an empty text.
+QList<QByteArray> answerPunches(DatabaseSession &db, const QList<QByteArray> &messages,
+                                QStringList *failures = nullptr);
 
 } // namespace zarvo

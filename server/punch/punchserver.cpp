@@ -1,31 +1,27 @@
 #include "punchserver.h"
+#include "clock.h"
 #include "dialogs.h"
 #include "filelimit.h"
 #include "module1.h"
+#include "operatornotices.h"
 #include "protocol.h"
 #include "punchbatch.h"
+#include "punchlistener.h"
 #include "terminals.h"
 #include <QHostAddress>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <sys/epoll.h>
+#include <unistd.h>
 
 using zarvo::BoxIcon;
 using zarvo::DbError;
 namespace Dialogs = zarvo::Dialogs;
 
 namespace {
-/// Dotted decimal for IPv4 peers, also when the dual-stack listener reports them as
-/// IPv4-mapped IPv6 addresses; a genuine IPv6 peer keeps its own text.
-QString dottedAddress(const QHostAddress &address)
-{
-    bool isV4 = false;
-    const quint32 v4 = address.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : address.toString();
-}
-
 /// Tests may move the server off the punch port (0 = any free port).
 quint16 listenPort()
 {
@@ -36,16 +32,18 @@ quint16 listenPort()
 } // namespace
 
 PunchServer::PunchServer(QWidget *console)
-    : QObject(console), m_console(console), m_listener(new QTcpServer(this)),
-      m_batchTimer(new QTimer(this)), m_resumeTimer(new QTimer(this)),
-      m_cap(zarvo::defaultConnectionCap())
+    : QObject(console), m_console(console), m_notices(new OperatorNotices(this)),
+      m_listener(new Listener(this)), m_batchTimer(new QTimer(this)), m_resumeTimer(new QTimer(this)),
+      m_trimTimer(new QTimer(this)), m_cap(zarvo::defaultConnectionCap())
 {
     // A burst of terminals must not overflow the kernel's queue of half-accepted connections.
     m_listener->setListenBacklogSize(4096);
-    m_listener->setMaxPendingConnections(4096);
-    connect(m_listener, &QTcpServer::newConnection, this, &PunchServer::acceptPending);
     connect(m_listener, &QTcpServer::acceptError, this,
             [this](QAbstractSocket::SocketError e) { listenerError(int(e)); });
+
+    m_epoll = epoll_create1(EPOLL_CLOEXEC);
+    m_epollNotifier = new QSocketNotifier(m_epoll, QSocketNotifier::Read, this);
+    connect(m_epollNotifier, &QSocketNotifier::activated, this, &PunchServer::readyDescriptors);
 
     // Everything that arrives before the event loop comes round again is answered together.
     m_batchTimer->setSingleShot(true);
@@ -61,14 +59,20 @@ PunchServer::PunchServer(QWidget *console)
         else if (!m_listener->listen(QHostAddress::Any, m_port))
             m_resumeTimer->start();
     });
+
+    m_trimTimer->setSingleShot(true);
+    m_trimTimer->setInterval(500);
+    connect(m_trimTimer, &QTimer::timeout, this, &PunchServer::releaseMemoryLater);
 }
 
 PunchServer::~PunchServer()
 {
     for (auto &[index, s] : m_slots) {
-        s->socket->disconnect(this);
+        ::close(s->fd);
         delete s;
     }
+    delete m_epollNotifier;
+    ::close(m_epoll);
 }
 
 bool PunchServer::listen()
@@ -76,6 +80,15 @@ bool PunchServer::listen()
     m_port = listenPort();
     if (!m_listener->listen(QHostAddress::Any, m_port)) {
         m_error = m_listener->errorString();
+        // The punch port lies inside the range Linux hands out to outgoing connections, so a
+        // connection of any program may hold it by chance.
+        if (m_listener->serverError() == QAbstractSocket::AddressInUseError)
+            m_error += QStringLiteral("\r\rPort ") + QString::number(m_port)
+                + QStringLiteral(" is held by another program: a second punch server, or an outgoing "
+                                 "connection that happened to be given this port. Reserve the port for the "
+                                 "punch server (as root: sysctl -w net.ipv4.ip_local_reserved_ports=")
+                + QString::number(m_port)
+                + QStringLiteral(", and the same line in /etc/sysctl.d/ to keep it), then start the server again.");
         return false;
     }
     m_port = m_listener->serverPort();
@@ -95,7 +108,7 @@ QList<QPair<qint64, QString>> PunchServer::connectedTerminals() const
 {
     QList<QPair<qint64, QString>> out;
     for (const auto &[index, s] : m_slots)
-        if (s->socket->state() == QAbstractSocket::ConnectedState)
+        if (!s->peerDone && !s->leaving)
             out.append({index, s->address});
     return out;
 }
@@ -106,51 +119,10 @@ PunchServer::Slot *PunchServer::slot(qint64 index) const
     return it == m_slots.end() ? nullptr : it->second;
 }
 
-void PunchServer::acceptPending()
+int PunchServer::descriptorOf(qint64 index) const
 {
-    while (QTcpSocket *socket = m_listener->nextPendingConnection())
-        addSlot(socket);
-}
-
-void PunchServer::addSlot(QTcpSocket *socket)
-{
-    if (int(m_slots.size()) >= m_cap) {
-        // Idle connections must not starve real terminals: the one that waited longest
-        // without punching makes room; when all of them punch, the newcomer is refused.
-        if (m_neverPunched.empty()) {
-            ++m_dropped;
-            socket->abort();
-            socket->deleteLater();
-            return;
-        }
-        ++m_dropped;
-        closeSlot(*m_neverPunched.begin());
-    }
-    // Slot numbers are 64-bit: they never wrap or repeat in one run, however many terminals.
-    auto *s = new Slot;
-    s->index = ++m_lastSlot;
-    s->socket = socket;
-    s->address = dottedAddress(socket->peerAddress());
-    m_slots.emplace(s->index, s);
-    m_neverPunched.insert(s->index);
-
-    socket->setParent(this);
-    // One byte over the largest message shows an over-long one without reading more of it.
-    socket->setReadBufferSize(MaxMessage + 1);
-    const qint64 index = s->index;
-    connect(socket, &QTcpSocket::readyRead, this, [this, index] { dataArrived(index); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, index] { peerLeft(index); });
-    connect(socket, &QTcpSocket::errorOccurred, this, [this, index, socket](QAbstractSocket::SocketError e) {
-        slotError(index, int(e), socket->errorString());
-    });
-
-    if (m_openAcceptBoxes < MaxAcceptBoxes)
-        showAcceptBox(index);
-    else
-        m_waitingForBox.append(index);
-    // Bytes may have arrived together with the connection.
-    if (socket->bytesAvailable() > 0)
-        dataArrived(index);
+    const Slot *s = slot(index);
+    return s ? s->fd : -1;
 }
 
 void PunchServer::showAcceptBox(qint64 index)
@@ -171,8 +143,8 @@ void PunchServer::showAcceptBox(qint64 index)
 void PunchServer::acceptBoxDismissed(qint64 index)
 {
     --m_openAcceptBoxes;
-    if (Slot *s = slot(index); s && s->socket->state() == QAbstractSocket::ConnectedState)
-        s->socket->write(zarvo::Protocol::ConnectionAccepted, 3);
+    if (Slot *s = slot(index); s && !s->leaving)
+        send(s, QByteArray::fromRawData(zarvo::Protocol::ConnectionAccepted, 3));
     // The next terminal still connected gets its box.
     while (!m_waitingForBox.isEmpty() && m_openAcceptBoxes < MaxAcceptBoxes) {
         const qint64 next = m_waitingForBox.takeFirst();
@@ -181,15 +153,16 @@ void PunchServer::acceptBoxDismissed(qint64 index)
             break;
         }
     }
+    if (m_waitingForBox.isEmpty())
+        m_waitingForBox.squeeze();
 }
 
-void PunchServer::dataArrived(qint64 index)
+void PunchServer::queue(Slot *s)
 {
-    Slot *s = slot(index);
-    if (!s || s->queued)
+    if (s->queued)
         return;
     s->queued = true;
-    m_ready.append(index);
+    m_ready.append(s->index);
     if (!m_batchTimer->isActive())
         m_batchTimer->start();
 }
@@ -203,32 +176,28 @@ void PunchServer::answerReady()
         if (!s)
             continue;
         s->queued = false;
-        const qint64 waiting = s->socket->bytesAvailable();
-        if (waiting == 0)
+        if (s->in.isEmpty())
             continue;
-        if (waiting > MaxMessage) {
-            // No employee ID is this long: whatever sends it is no terminal.
-            ++m_dropped;
-            closeSlot(index);
-            continue;
-        }
         indexes.append(index);
-        messages.append(s->socket->readAll());
-        m_neverPunched.erase(index);
+        messages.append(std::exchange(s->in, {}));
     }
     if (messages.isEmpty())
         return;
-    // The replies come back after the commit: no terminal hears of a punch not yet stored.
-    const QList<QByteArray> replies = zarvo::answerPunches(Module1::instance().db, messages);
+    // The replies go out after the commit: no terminal hears of a punch not yet stored.
+    QStringList failures;
+    const QList<QByteArray> replies = zarvo::answerPunches(Module1::instance().db, messages, &failures);
+    for (qsizetype i = 0; i < failures.size(); ++i)
+        if (!failures[i].isEmpty())
+            m_notices->punchNotStored(zarvo::Protocol::decode(messages[i]), failures[i], zarvo::Clock::now());
     for (qsizetype i = 0; i < indexes.size(); ++i) {
         Slot *s = slot(indexes[i]);
-        if (!s || s->leaving || replies[i].isEmpty())
+        if (!s)
             continue;
-        s->socket->write(replies[i]);
-        if (s->socket->bytesToWrite() > MaxUnreadReplies) {
-            ++m_dropped;
-            closeSlot(indexes[i]);
-        }
+        if (!s->leaving && !replies[i].isEmpty())
+            send(s, replies[i]);
+        // A terminal that half-closed after sending has its reply; now the connection ends.
+        if ((s = slot(indexes[i])))
+            finishIfDone(s);
     }
     emit punchesAnswered(int(messages.size()));
 }
@@ -239,7 +208,7 @@ void PunchServer::slotError(qint64 index, int error, const QString &description)
         return;
     peerLeft(index);
     // A terminal closing or being switched off is its normal way of leaving, not a fault
-    // (Qt reports a connection reset by the peer as RemoteHostClosedError too).
+    // (a connection reset by the peer counts as the remote host closing it).
     if (error != QAbstractSocket::RemoteHostClosedError)
         errorBox(error, description);
 }
@@ -251,11 +220,8 @@ void PunchServer::peerLeft(qint64 index)
         return;
     // A punch sent just before leaving is still recorded (its reply has nowhere to go).
     s->leaving = true;
-    if (s->socket->bytesAvailable() > 0) {
-        if (!s->queued) {
-            s->queued = true;
-            m_ready.append(index);
-        }
+    if (!s->in.isEmpty()) {
+        queue(s);
         answerReady();
     }
     closeSlot(index);
@@ -283,20 +249,4 @@ void PunchServer::errorBox(int error, const QString &description)
         if (self)
             self->m_openErrorBoxes.remove(text);
     });
-}
-
-void PunchServer::closeSlot(qint64 index)
-{
-    const auto it = m_slots.find(index);
-    if (it == m_slots.end())
-        return;
-    Slot *s = it->second;
-    m_slots.erase(it);
-    m_neverPunched.erase(index);
-    QTcpSocket *socket = s->socket;
-    delete s;
-    // Deleted later: this may run inside one of the socket's own signals.
-    socket->disconnect(this);
-    socket->abort();
-    socket->deleteLater();
 }

@@ -4,14 +4,13 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <map>
 #include <set>
 
-class QTcpServer;
-class QTcpSocket;
+class OperatorNotices;
+class QSocketNotifier;
 class QTimer;
 class QWidget;
 
@@ -20,6 +19,10 @@ class QWidget;
 /// Punches that arrive together are answered in one database transaction and each reply is
 /// written only after its punch has been committed. Boxes never block the event loop: the
 /// "Client Accepted" box is shown without waiting and "CRA" goes out when it is dismissed.
+///
+/// The terminals' connections are plain non-blocking descriptors in one epoll set, watched by
+/// one notifier: the cost of a turn of the event loop does not grow with the number of idle
+/// connections, and a connection costs a few hundred bytes.
 class PunchServer : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +32,14 @@ public:
     static constexpr qint64 MaxUnreadReplies = 64 * 1024;
     /// "Client Accepted" boxes open at once; further terminals wait for a box of their own.
     static constexpr int MaxAcceptBoxes = 32;
+    /// Connections one address may hold at once: a real terminal opens one.
+    static constexpr int DefaultPerAddressCap = 32;
+    /// TCP keep-alive of every terminal connection: a terminal that vanished without a word
+    /// (power cut, cable pulled) is found after KeepIdle + KeepCount * KeepInterval seconds;
+    /// a live one answers the probes and stays connected however long it is idle.
+    static constexpr int KeepIdleSeconds = 45;
+    static constexpr int KeepIntervalSeconds = 10;
+    static constexpr int KeepCount = 6;
 
     explicit PunchServer(QWidget *console);
     ~PunchServer() override;
@@ -46,53 +57,90 @@ public:
     /// Connected terminals, in slot order: slot number and dotted-decimal address.
     QList<QPair<qint64, QString>> connectedTerminals() const;
     int connectionCount() const { return int(m_slots.size()); }
-    /// Connections kept at most; over it, the oldest terminal that never punched is dropped,
-    /// or, when every one has punched, the newcomer is refused.
+    /// Connections kept at most. Over it, the least recently active connection of the address
+    /// holding the most makes room; when every address holds one, the newcomer is refused.
     int connectionCap() const { return m_cap; }
     void setConnectionCap(int cap) { m_cap = cap; }
-    /// Connections refused or dropped because of the cap, and over-long or unread ones.
+    /// Connections kept at most per peer address; over it, that address's least recently
+    /// active connection makes room for its newcomer.
+    int perAddressCap() const { return m_perAddressCap; }
+    void setPerAddressCap(int cap) { m_perAddressCap = cap; }
+    /// Connections refused or dropped because of the caps, and over-long or unread ones.
     qint64 droppedConnections() const { return m_dropped; }
+    /// Where the operator is told of punches not stored and terminals turned away.
+    OperatorNotices *notices() const { return m_notices; }
+    /// The descriptor of a slot's connection (-1 when none), to inspect its options.
+    int descriptorOf(qint64 slot) const;
+    /// The platform reports an error on a slot: the "Socket Error" box, then the slot closes.
+    /// Public so that a test can stand in for the platform.
+    void slotError(qint64 index, int error, const QString &description);
 
 signals:
     /// A batch of punches has been answered (tests and benchmarks).
     void punchesAnswered(int count);
 
 private:
+    class Listener;
     struct Slot {
         qint64 index = 0;
-        QTcpSocket *socket = nullptr;
+        int fd = -1;
         QString address;
-        bool queued = false;  ///< waiting in m_ready for the next batch
-        bool leaving = false; ///< the peer is gone: nothing more is written
+        QByteArray in;         ///< received, not yet answered
+        QByteArray out;        ///< replies the kernel did not take yet
+        quint64 activity = 0;  ///< when it last connected or sent (a counter, not a clock)
+        bool queued = false;   ///< waiting in m_ready for the next batch
+        bool peerDone = false; ///< the terminal sent all it will send (closed or half-closed)
+        bool leaving = false;  ///< the connection is gone: nothing more is written
+        bool watchingOut = false;
     };
 
-    void acceptPending();
-    void addSlot(QTcpSocket *socket);
+    // Connections (punchlinks.cpp).
+    void addConnection(int fd);
+    bool makeRoomFor(const QString &address);
+    void evict(const QString &address, const QString &why, const QString &noticeKey);
+    void readyDescriptors();
+    void readFrom(Slot *s);
+    void send(Slot *s, const QByteArray &bytes);
+    void flush(Slot *s);
+    void watch(Slot *s);
+    void connectionFailed(Slot *s, int error);
+    void touch(Slot *s);
+    void finishIfDone(Slot *s);
+    void releaseMemoryLater();
+
+    // Punches and boxes (punchserver.cpp).
     void showAcceptBox(qint64 index);
     void acceptBoxDismissed(qint64 index);
-    void dataArrived(qint64 index);
+    void queue(Slot *s);
     void answerReady();
-    void slotError(qint64 index, int error, const QString &description);
     void listenerError(int error);
-    /// A terminal left (closed, reset or failed): what it sent before is still answered.
+    /// A terminal left (reset or failed): what it sent before is still recorded.
     void peerLeft(qint64 index);
     void closeSlot(qint64 index);
     void errorBox(int error, const QString &description);
     Slot *slot(qint64 index) const;
 
     QWidget *m_console;
-    QTcpServer *m_listener;
+    OperatorNotices *m_notices;
+    Listener *m_listener;
     QTimer *m_batchTimer;
     QTimer *m_resumeTimer;
+    QTimer *m_trimTimer;
+    int m_epoll = -1;
+    QSocketNotifier *m_epollNotifier = nullptr;
     QString m_error;
     quint16 m_port = 0;
     qint64 m_lastSlot = 0;
     int m_cap;
+    int m_perAddressCap = DefaultPerAddressCap;
     qint64 m_dropped = 0;
-    std::map<qint64, Slot *> m_slots;  ///< live slots only, in slot order
-    std::set<qint64> m_neverPunched;   ///< live slots that have sent nothing yet
-    QList<qint64> m_ready;             ///< slots with data waiting, in arrival order
-    QList<qint64> m_waitingForBox;     ///< accepted slots whose box is not shown yet
+    quint64 m_clock = 0;
+    size_t m_peakSinceTrim = 0;
+    std::map<qint64, Slot *> m_slots; ///< live slots only, in slot order
+    /// Per peer address, its live slots by activity (least recent first).
+    QHash<QString, std::set<std::pair<quint64, qint64>>> m_byAddress;
+    QList<qint64> m_ready;            ///< slots with data waiting, in arrival order
+    QList<qint64> m_waitingForBox;    ///< accepted slots whose box is not shown yet
     int m_openAcceptBoxes = 0;
-    QSet<QString> m_openErrorBoxes;    ///< texts of error boxes still open
+    QSet<QString> m_openErrorBoxes;   ///< texts of error boxes still open
 };

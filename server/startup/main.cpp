@@ -2,9 +2,14 @@
 #include "artwork.h"
 #include "dialogs.h"
 #include "module1.h"
+#include "operatornotices.h"
+#include "punchserver.h"
+#include "shutdownsignals.h"
+#include "storecheck.h"
 #include "velopunch.h"
 #include <QApplication>
 #include <QStyleFactory>
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -19,10 +24,30 @@ int main(int argc, char **argv)
         zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Critical);
         return 1;
     }
-    VeloPunch console;
-    QObject::connect(&console, &VeloPunch::closed, &app, &QApplication::quit);
-    console.show();
-    if (!console.load())
-        return 1;
-    return app.exec();
+    int result = 1;
+    {
+        VeloPunch console;
+        QObject::connect(&console, &VeloPunch::closed, &app, &QApplication::quit);
+        // A logout or a stop request closes the console like "Exit" does.
+        zarvo::closeOnTerminationSignals(&console, [&console] { console.close(); });
+        console.show();
+        if (!console.load())
+            return 1;
+        // A large file got only the quick checks at start: the whole check goes on beside the
+        // punches and tells the operator if it finds damage.
+        const std::shared_ptr<zarvo::BackgroundStoreCheck> wholeCheck = Module1::instance().takePendingCheck();
+        if (wholeCheck)
+            wholeCheck->onDone(&console, [&console](const QString &fault) {
+                if (!fault.isEmpty() && console.punchServer())
+                    console.punchServer()->notices()->storeProblem(
+                        QStringLiteral("The check of the database file ") + Module1::programFolder()
+                        + QStringLiteral("/punched.mdb found damage: ") + fault
+                        + QStringLiteral("\r\rPunches may fail to be stored. Restore the file from a backup soon."));
+            });
+        result = app.exec();
+    }
+    // The console and its terminal connections are gone; closing the last connection merges
+    // the write-ahead log into the file and removes it.
+    Module1::instance().db.close();
+    return result;
 }

@@ -1,5 +1,7 @@
 #include "module1.h"
+#include "storecheck.h"
 #include <QCoreApplication>
+#include <QFileInfo>
 
 Module1 &Module1::instance()
 {
@@ -23,9 +25,34 @@ QString Module1::databasePassword()
     return QStringLiteral("pluma");
 }
 
+QStringList Module1::programTables()
+{
+    return {QStringLiteral("Employee"), QStringLiteral("timesheet"), QStringLiteral("Terminal"),
+            QStringLiteral("admin"), QStringLiteral("Company"), QStringLiteral("details"),
+            QStringLiteral("summary")};
+}
+
 void Module1::openDatabase()
 {
-    db.open(programFolder() + QStringLiteral("/punched.mdb"), databasePassword());
+    const QString path = programFolder() + QStringLiteral("/punched.mdb");
+    // Opening an empty file would lay a new database into it: refuse before touching it.
+    const QFileInfo file(path);
+    if (file.isFile() && file.size() == 0)
+        throw zarvo::DbError(QStringLiteral("The database file ") + path
+                             + QStringLiteral(" is empty: it holds none of the program's tables.")
+                             + QStringLiteral("\r\rRestore it from a backup, then start the server again."));
+    // Nor may a file that cannot be written get as far as the store opening it read-only.
+    if (file.isFile() && !file.isWritable())
+        throw zarvo::DbError(zarvo::unwritableFault(path));
+    db.open(path, databasePassword());
+    // A file the program cannot use must stop it now, not punch by punch. The structure check
+    // may take a short part of the start; on a large file the rest runs after start.
+    const zarvo::StoreCheckResult check = zarvo::checkStore(db, programTables(), StartCheckBudgetMs);
+    if (!check.fault.isEmpty()) {
+        db.close();
+        throw zarvo::DbError(check.fault);
+    }
+    m_pendingCheck = check.pending;
     db.prewarm();
     SelectedEmpID.clear();
 }

@@ -3,8 +3,10 @@
 
 #include "database.h"
 #include <QDate>
+#include "storecheck.h"
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 /// Program-wide state of ZarvoServer, alive for the whole run.
 class Module1 : public QObject {
@@ -28,8 +30,17 @@ public:
     static QString programFolder();
     /// The database password of punched.mdb.
     static QString databasePassword();
-    /// Opens programFolder()/punched.mdb with the database password; throws zarvo::DbError.
+    /// The tables the program cannot work without.
+    static QStringList programTables();
+    /// Time the start-up may spend on the file's structure check.
+    static constexpr int StartCheckBudgetMs = 250;
+    /// Opens programFolder()/punched.mdb with the database password and refuses a file the
+    /// program cannot use (empty, read-only, lacking its tables, damaged); throws zarvo::DbError
+    /// with a text naming the file and the problem.
     void openDatabase();
+    /// The file's whole structure check when it outlasted the start (nullptr otherwise); the
+    /// caller releases it when the program ends.
+    std::shared_ptr<zarvo::BackgroundStoreCheck> takePendingCheck() { return std::move(m_pendingCheck); }
 
 signals:
     void adminLockedChanged(bool locked);
@@ -37,4 +48,5 @@ signals:
 private:
     Module1() = default;
     bool m_adminLocked = true;
+    std::shared_ptr<zarvo::BackgroundStoreCheck> m_pendingCheck;
 };

@@ -82,7 +82,7 @@ private slots:
         bool anyOverlap = false;
         for (QMdiSubWindow *w : frames) {
             const QString what = w->windowTitle();
-            QVERIFY2(client().contains(w->geometry()), qPrintable(what));
+            QVERIFY2(client().contains(w->geometry()), qPrintable(what + QString(" %1,%2 %3x%4 in %5x%6").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height()).arg(client().width()).arg(client().height())));
             // The window fills its frame: no grey margin beside a fixed layout.
             QCOMPARE(w->widget()->size() + chromeOf(w), w->size());
             const bool fixed = w->widget()->minimumSize() == w->widget()->maximumSize();

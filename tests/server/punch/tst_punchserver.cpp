@@ -1,6 +1,7 @@
 // Every exchange of the punch protocol against the punch server, with raw terminal sockets.
 #include "tst_punchserver_support.h"
 #include "protocol.h"
+#include "operatornotices.h"
 #include "punchrule.h"
 
 using namespace punchtest;
@@ -33,7 +34,10 @@ private slots:
         QWidget console;
         PunchServer second(&console);
         QVERIFY(!second.listen());
-        QVERIFY(!second.errorString().isEmpty());
+        // The box says what to do about it, since an outgoing connection may hold the port too.
+        QVERIFY2(second.errorString().contains(
+                     QString("net.ipv4.ip_local_reserved_ports=%1").arg(s.server->port())),
+                 qPrintable(second.errorString()));
         qputenv("ZARVO_PUNCH_PORT", "0");
     }
 
@@ -170,13 +174,10 @@ private slots:
         s.addEmployees(1, 2);
         auto t = connectTerminal(s);
         QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
-        const QList<QTcpSocket *> sockets = s.server->findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(sockets.size(), 1);
-        QTcpSocket *slot = sockets[0];
-        const QString description = slot->errorString();
+        const QString description = "Network is unreachable";
         const qsizetype before = boxes.boxes.size();
         // The platform reports a failure on the terminal's connection.
-        emit slot->errorOccurred(QAbstractSocket::NetworkError);
+        s.server->slotError(1, int(QAbstractSocket::NetworkError), description);
         QCOMPARE(boxes.boxes.size(), before + 1);
         const zarvo::MessageBox &box = boxes.last();
         QCOMPARE(box.text, QString("Socket Error %1: %2").arg(int(QAbstractSocket::NetworkError)).arg(description));
@@ -206,22 +207,75 @@ private slots:
         QTRY_COMPARE(s.server->connectionCount(), 0);
     }
 
-    void storeFailureGivesNoReplyAndTheServerGoesOn()
+    void storeFailureTellsTheOperatorAndGivesNoReply_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("storeMessage");
+        QTest::newRow("read-only store") << "query_only" << "attempt to write a readonly database";
+        QTest::newRow("store closed") << "closed" << "The database is not open";
+    }
+    void storeFailureTellsTheOperatorAndGivesNoReply()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, storeMessage);
         BoxRecorder boxes;
         boxes.autoDismissAsync = true;
         Server s;
-        s.addEmployees(1, 2);
+        s.addEmployees(1, 3);
+        NotStoredIndicator indicator(s.server->notices());
         auto t = connectTerminal(s);
         QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        boxes.autoDismissAsync = false;
+        const auto breakStore = [&] {
+            if (fault == "closed")
+                s.db().close();
+            else
+                s.db().execScript("PRAGMA query_only = 1");
+        };
+        const auto mendStore = [&] {
+            if (fault == "closed")
+                s.db().open(s.store.path, Module1::databasePassword());
+            else
+                s.db().execScript("PRAGMA query_only = 0");
+        };
+        breakStore();
         QSignalSpy answered(s.server.get(), &PunchServer::punchesAnswered);
-        s.db().close();
         t->write("E1");
         QVERIFY(answered.wait(5000));
-        s.db().open(s.store.path, Module1::databasePassword());
+        t->write("E2");
+        QVERIFY(answered.wait(5000));
+
+        // One notice for the one kind of failure, naming it, the first employee and the time;
+        // it does not wait, and both punches are counted.
+        QCOMPARE(boxes.pending.size(), 1);
+        const zarvo::MessageBox &notice = boxes.pending[0].box;
+        QCOMPARE(notice.title, QString("Punch Not Stored"));
+        QCOMPARE(notice.icon, BoxIcon::Exclamation);
+        QVERIFY2(notice.text.contains(storeMessage), qPrintable(notice.text));
+        QVERIFY2(notice.text.contains("Employee ID: E1"), qPrintable(notice.text));
+        QVERIFY2(notice.text.contains("Time: 12/09/2026 08:30:15"), qPrintable(notice.text));
+        QCOMPARE(s.server->notices()->notStoredCount(), 2);
+        QVERIFY(!indicator.isHidden());
+        QCOMPARE(indicator.text(), QString("2 punches not stored"));
+
+        // Space is back: the next punch is stored and answered; nothing false was acknowledged.
+        mendStore();
         t->write("E1");
         QCOMPARE(readAtLeast(*t, 15), QByteArray("RINFirst1 Last1"));
         QCOMPARE(s.filledSlots("E1"), 1);
+        QCOMPARE(s.filledSlots("E2"), 0);
+        boxes.dismiss(0);
+        indicator.click();
+        QCOMPARE(s.server->notices()->notStoredCount(), 0);
+        QVERIFY(indicator.isHidden());
+
+        // After the notice was dismissed, the same failure is told again.
+        breakStore();
+        t->write("E2");
+        QVERIFY(answered.wait(5000));
+        QCOMPARE(boxes.pending.size(), 2);
+        QVERIFY(boxes.pending[1].box.text.contains("Employee ID: E2"));
+        mendStore();
     }
 
     void acceptFailureOutOfDescriptorsRecovers()

@@ -57,8 +57,11 @@ private slots:
         test::addEmployee(t.db, "E2", "Bo", "Kim");
         t.db.execScript("CREATE TRIGGER refuse BEFORE INSERT ON timesheet WHEN NEW.emp_id = 'BAD' "
                         "BEGIN SELECT RAISE(ABORT, 'refused'); END");
-        const QList<QByteArray> replies = answerPunches(t.db, {"E1", "BAD", "E2"});
+        QStringList failures;
+        const QList<QByteArray> replies = answerPunches(t.db, {"E1", "BAD", "E2"}, &failures);
         QCOMPARE(replies, QList<QByteArray>({"RINAnn Lee", "", "RINBo Kim"}));
+        // The store's own message of the refused punch, for the operator; none for the others.
+        QCOMPARE(failures, QStringList({"", "refused", ""}));
         // The batch was undone and redone one by one: each punch stored exactly once.
         QCOMPARE(slotsOf(t.db, "E1"), 1);
         QCOMPARE(slotsOf(t.db, "E2"), 1);

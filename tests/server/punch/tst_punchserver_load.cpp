@@ -1,6 +1,9 @@
 // Bad input and many connections against the punch server: the server keeps running and every
 // punch is recorded exactly once. The heaviest loads are in tst_punchserver_stress.
 #include "tst_punchserver_support.h"
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <vector>
 
 using namespace punchtest;
@@ -8,6 +11,7 @@ using zarvo::test::BoxRecorder;
 
 namespace {
 const QDateTime kNow(QDate(2026, 12, 9), QTime(8, 30, 15));
+
 } // namespace
 
 class TestPunchServerLoad : public QObject {
@@ -77,34 +81,136 @@ private slots:
         QCOMPARE(readAtLeast(*t, 15), QByteArray("RINFirst1 Last1"));
     }
 
-    void capDropsTheOldestTerminalThatNeverPunched()
+    void roomIsMadeFromTheBusiestAddress_data()
+    {
+        // Terminals as "address:punches" in connection order, then the newcomer's address.
+        QTest::addColumn<int>("cap");
+        QTest::addColumn<int>("perAddress");
+        QTest::addColumn<QStringList>("terminals");
+        QTest::addColumn<QString>("newcomer");
+        QTest::addColumn<int>("closed"); // index into terminals, -1: the newcomer is refused
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("one address past its share") << 100 << 3
+            << QStringList{"127.0.0.2:1", "127.0.0.2:0", "127.0.0.2:0", "127.0.0.3:0"} << "127.0.0.2" << 1
+            << "127.0.0.2 holds 3 connections, the most one address may hold";
+        QTest::newRow("server full: busiest address gives way") << 4 << 32
+            << QStringList{"127.0.0.3:0", "127.0.0.2:0", "127.0.0.2:1", "127.0.0.2:0"} << "127.0.0.4" << 1
+            << "The server holds its most connections (4). 127.0.0.2 holds 3 of them";
+        QTest::newRow("server full, one each: refused") << 2 << 32
+            << QStringList{"127.0.0.2:0", "127.0.0.3:0"} << "127.0.0.4" << -1
+            << "The server holds its most connections (2), one from each address: a terminal at 127.0.0.4 was refused.";
+    }
+    void roomIsMadeFromTheBusiestAddress()
+    {
+        QFETCH(int, cap);
+        QFETCH(int, perAddress);
+        QFETCH(QStringList, terminals);
+        QFETCH(QString, newcomer);
+        QFETCH(int, closed);
+        QFETCH(QString, notice);
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(0, 10);
+        s.server->setConnectionCap(cap);
+        s.server->setPerAddressCap(perAddress);
+        std::vector<std::unique_ptr<QTcpSocket>> ts;
+        for (const QString &t : terminals) {
+            ts.push_back(connectFrom(s, t.section(':', 0, 0)));
+            QCOMPARE(readAtLeast(*ts.back(), 3), QByteArray("CRA"));
+        }
+        // The ones marked punch afterwards: they are the recently active ones.
+        for (size_t i = 0; i < ts.size(); ++i) {
+            if (terminals[int(i)].endsWith(":1")) {
+                ts[i]->write(QByteArray("E") + QByteArray::number(qulonglong(i)));
+                QVERIFY(!readAtLeast(*ts[i], 3).isEmpty());
+            }
+        }
+        boxes.autoDismissAsync = false;
+        auto late = connectFrom(s, newcomer);
+        if (closed >= 0) {
+            QTRY_COMPARE(ts[size_t(closed)]->state(), QAbstractSocket::UnconnectedState);
+            late->write("E9");
+            QCOMPARE(readAtLeast(*late, 12), QByteArray("RINFirst9 Last9"));
+        } else {
+            QTRY_COMPARE(late->state(), QAbstractSocket::UnconnectedState);
+        }
+        // Everyone else is still served.
+        for (size_t i = 0; i < ts.size(); ++i) {
+            if (int(i) == closed)
+                continue;
+            QCOMPARE(ts[i]->state(), QAbstractSocket::ConnectedState);
+            ts[i]->write("nobody");
+            QCOMPARE(readAtLeast(*ts[i], 3), QByteArray("NRF"));
+        }
+        QCOMPARE(s.server->droppedConnections(), 1);
+        // The operator is told, without being stopped.
+        QCOMPARE(boxes.pending.size(), closed >= 0 ? 2 : 1);
+        QCOMPARE(boxes.pending[0].box.title, QString("Connections Turned Away"));
+        QVERIFY2(boxes.pending[0].box.text.startsWith(notice), qPrintable(boxes.pending[0].box.text));
+    }
+
+    void evictedTerminalsPunchIsStillRecordedAndAnswered()
     {
         BoxRecorder boxes;
         boxes.autoDismissAsync = true;
         Server s;
-        s.addEmployees(1, 4);
-        s.server->setConnectionCap(3);
-        auto a = connectTerminal(s);
-        auto b = connectTerminal(s);
-        auto c = connectTerminal(s);
-        QTRY_COMPARE(s.server->connectionCount(), 3);
-        a->write("E1");
-        QCOMPARE(readAtLeast(*a, 18), QByteArray("CRARINFirst1 Last1"));
-        auto d = connectTerminal(s);
-        // b (slot 2) is the oldest idle one.
-        QTRY_COMPARE(b->state(), QAbstractSocket::UnconnectedState);
-        QCOMPARE(s.server->connectionCount(), 3);
-        c->write("E2");
-        d->write("E3");
-        QTRY_COMPARE(s.filledSlots("E3"), 1);
-        QTRY_COMPARE(s.filledSlots("E2"), 1);
-        // Every terminal has punched: a newcomer is refused, the working ones stay.
-        auto e = connectTerminal(s);
-        QTRY_COMPARE(e->state(), QAbstractSocket::UnconnectedState);
-        QCOMPARE(s.server->connectionCount(), 3);
-        a->write("E1");
-        QCOMPARE(readAtLeast(*a, 15), QByteArray("OUTFirst1 Last1"));
-        QCOMPARE(s.server->droppedConnections(), 2);
+        s.addEmployees(0, 10);
+        s.server->setPerAddressCap(1);
+        auto first = connectFrom(s, "127.0.0.2");
+        QCOMPARE(readAtLeast(*first, 3), QByteArray("CRA"));
+        QTRY_COMPARE(s.server->connectionCount(), 1);
+        // Sent and at once followed by a newcomer from the same address, in one turn.
+        first->write("E1");
+        first->flush();
+        auto second = connectFrom(s, "127.0.0.2");
+        QCOMPARE(readAtLeast(*first, 15), QByteArray("RINFirst1 Last1"));
+        QTRY_COMPARE(first->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(s.filledSlots("E1"), 1);
+    }
+
+    void keepAliveOnEveryTerminalConnection()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        auto t = connectTerminal(s);
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        const int fd = s.server->descriptorOf(1);
+        QVERIFY(fd >= 0);
+        const auto option = [fd](int level, int name) {
+            int v = -1;
+            socklen_t size = sizeof v;
+            getsockopt(fd, level, name, &v, &size);
+            return v;
+        };
+        QCOMPARE(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+        // A vanished terminal is found within about two minutes.
+        const int deadAfter = option(IPPROTO_TCP, TCP_KEEPIDLE)
+            + option(IPPROTO_TCP, TCP_KEEPCNT) * option(IPPROTO_TCP, TCP_KEEPINTVL);
+        QVERIFY2(deadAfter > 30 && deadAfter <= 120, qPrintable(QString::number(deadAfter)));
+        QVERIFY(option(IPPROTO_TCP, TCP_USER_TIMEOUT) <= 120000);
+        // A live terminal answers the probes: nothing else ends an idle connection.
+        QVERIFY(!t->waitForDisconnected(300));
+        t->write("nobody");
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("NRF"));
+    }
+
+    void halfClosedTerminalGetsItsReplyBeforeTheClose()
+    {
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(1, 2);
+        auto t = connectTerminal(s);
+        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        t->write("E1");
+        t->flush();
+        ::shutdown(int(t->socketDescriptor()), SHUT_WR);
+        QCOMPARE(readAtLeast(*t, 15), QByteArray("RINFirst1 Last1"));
+        QTRY_COMPARE(t->state(), QAbstractSocket::UnconnectedState);
+        QTRY_COMPARE(s.server->connectionCount(), 0);
+        QCOMPARE(s.filledSlots("E1"), 1);
     }
 
     void resetsInTheMiddleOfRepliesLoseAndDoubleNothing()

@@ -79,6 +79,17 @@ inline std::unique_ptr<QTcpSocket> connectTerminal(const Server &s)
     return socket;
 }
 
+/// A raw terminal socket connecting from `local`, a loopback address of its own (127.x.y.z).
+inline std::unique_ptr<QTcpSocket> connectFrom(const Server &s, const QString &local)
+{
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->bind(QHostAddress(local));
+    socket->connectToHost(QHostAddress::LocalHost, s.server->port());
+    if (!socket->waitForConnected(5000))
+        qFatal("terminal could not connect: %s", qPrintable(socket->errorString()));
+    return socket;
+}
+
 /// Waits until `socket` holds at least `bytes` bytes and returns everything it holds.
 inline QByteArray readAtLeast(QTcpSocket &socket, qsizetype bytes, int timeoutMs = 5000)
 {
