@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
 #include <cstdio>
 
@@ -97,6 +99,21 @@ public:
                              : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
         QDesktopServices::openUrl(url);
     }
+
+    std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                        const QString &startPath) override
+    {
+        const QString file = QFileDialog::getSaveFileName(parent, title, startPath, filter);
+        if (file.isEmpty())
+            return std::nullopt;
+        return file;
+    }
+
+    bool print(QWidget *parent, QPrinter *printer) override
+    {
+        QPrintDialog dialog(printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
 };
 
 // Answers every box at once (Ok, Yes; inputs and file dialogs cancelled) and prints it to
@@ -131,6 +148,11 @@ public:
         return std::nullopt;
     }
     void openWithDefaultHandler(const QString &) override {}
+    std::optional<QString> saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    bool print(QWidget *, QPrinter *) override { return false; }
 };
 
 QtDialogHandler g_qtHandler;
@@ -183,6 +205,14 @@ std::optional<QString> openFileName(QWidget *parent, const QString &title, const
 }
 
 void openWithDefaultHandler(const QString &pathOrUrl) { handler()->openWithDefaultHandler(pathOrUrl); }
+
+std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                    const QString &startPath)
+{
+    return handler()->saveFileName(parent, title, filter, startPath);
+}
+
+bool print(QWidget *parent, QPrinter *printer) { return handler()->print(parent, printer); }
 
 } // namespace Dialogs
 } // namespace zarvo
