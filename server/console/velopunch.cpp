@@ -10,6 +10,7 @@
 #include "emptable.h"
 #include "login.h"
 #include "module1.h"
+#include "payroll.h"
 #include "punchserver.h"
 #include "searchid.h"
 #include "../punch/clockwindow.h"
@@ -217,7 +218,7 @@ void VeloPunch::invoke(int id)
             break;
         case ID_LOGIN: ShowInsideConsole<LogIn>(); break;
         case ID_TIMESHEETS: notAvailableYet(QStringLiteral("Time Sheets")); break;
-        case ID_PAYROLLREPORTS: notAvailableYet(QStringLiteral("Payroll Reports")); break;
+        case ID_PAYROLLREPORTS: ShowInsideConsole<Payroll>(); break;
         case ID_NEWEMPLOYEE: ShowInsideConsole<Employee>(); break;
         case ID_CLOCK: ShowInsideConsole<Clock>(); break;
         case ID_LOCK: Module1::instance().setAdminLocked(true); break;

@@ -1,0 +1,97 @@
+#pragma once
+// The figures of the two payroll runs, computed from the store into memory. The server writes
+// them into its work tables; ZarvoReport writes them out as CSV or a spreadsheet. Both read
+// the same rows with the same arithmetic. Widget-free; never writes.
+
+#include "database.h"
+#include "hours.h"
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+namespace zarvo {
+
+/// The chosen pay period, both days included.
+struct PayPeriod {
+    QDate from;
+    QDate to;
+};
+
+/// The employee's row as the payroll reads it (the first row with the ID).
+struct EmployeeFacts {
+    bool found = false;
+    QVariant firstName;
+    QVariant lastName;
+    QVariant regWage;
+    QVariant otWage;
+    /// First name, one blank, last name; an empty part is empty text.
+    QString name() const;
+};
+
+/// "Select * from employee where emp_id = ?", first row; nothing found when the ID matches none.
+EmployeeFacts lookUpEmployee(DatabaseSession &db, const QString &id);
+
+/// The employee's timesheet rows of the period, in the order they were added.
+RecordSet openPeriod(DatabaseSession &db, const QString &id, const PayPeriod &period);
+
+/// One computed pair, as a row of `details`.
+struct DetailRow {
+    QString empId;
+    QVariant rsdate;
+    QVariant timeIn;
+    QVariant timeOut;
+    PairHours hours;
+};
+
+/// Where the detailed run met a pair it cannot count.
+struct IncompletePair {
+    QString empId;
+    QVariant rsdate;
+    int pair = 0;
+    QVariant timeIn;
+    QVariant timeOut;
+};
+
+/// The detailed run's figures for one employee: the rows up to the first incomplete pair, the
+/// plain sums of their hours, and the incomplete pair that stopped it, if any.
+struct DetailFigures {
+    QList<DetailRow> rows;
+    PayPeriodTotals totals;
+    std::optional<IncompletePair> incomplete;
+};
+
+DetailFigures computeDetail(DatabaseSession &db, const QString &id, const PayPeriod &period);
+
+/// One row of `summary`.
+struct SummaryRow {
+    QString empId;
+    QVariant empName;  ///< Null when the employee's row is missing
+    PayPeriodTotals totals; ///< rounded to 4 decimals
+    QVariant wage;     ///< copy of reg_wage (Null when empty or the row is missing)
+    QVariant otWage;   ///< copy of ot_wage
+    Earnings earnings; ///< from the rounded totals; an empty wage earns 0 for its part
+};
+
+/// The summary run's row for one employee; incomplete pairs count nothing and stop nothing.
+SummaryRow computeSummary(DatabaseSession &db, const QString &id, const PayPeriod &period);
+
+/// The IDs of every employee, in table order (Null IDs as empty text), as "Mark All Employee"
+/// would tick them.
+QStringList allEmployeeIds(DatabaseSession &db);
+
+/// Company details for the report headers (the first `company` row).
+struct CompanyFacts {
+    bool found = false;
+    QString title;
+    QString address; ///< address, ", ", city, line break, state, ", ", country, " ", zip
+    QString phone;
+    QString logoPath;
+};
+CompanyFacts lookUpCompany(DatabaseSession &db);
+
+/// "dd-MMM-yyyy", the reports' printed date.
+QString reportDate(const QDate &date);
+
+} // namespace zarvo

@@ -1,0 +1,220 @@
+#include "reportcli.h"
+#include "database.h"
+#include "module1.h"
+#include "payrolldata.h"
+#include "tableexport.h"
+#include <QBuffer>
+#include <QFileInfo>
+#include <QSet>
+
+namespace zarvo {
+
+QString reportUsage()
+{
+    return QStringLiteral(
+        "usage:\n"
+        "  ZarvoReport summary    --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID]... [--csv FILE] [--xlsx FILE] [--database FILE]\n"
+        "  ZarvoReport detail     --from MM/DD/YYYY --to MM/DD/YYYY --employee ID [--csv FILE] [--xlsx FILE] [--database FILE]\n"
+        "  ZarvoReport exceptions --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID]... [--database FILE]\n"
+        "Dates may also be written YYYY-MM-DD. Without --employee, every employee in table order.\n");
+}
+
+namespace {
+
+struct Options {
+    QString command;
+    PayPeriod period;
+    QStringList employees;
+    QString csv, xlsx, database;
+};
+
+QDate parseDay(const QString &text)
+{
+    for (const char *format : {"MM/dd/yyyy", "M/d/yyyy", "yyyy-MM-dd"}) {
+        const QDate d = QDate::fromString(text.trimmed(), QLatin1String(format));
+        if (d.isValid())
+            return d;
+    }
+    return {};
+}
+
+/// Reads the options; an empty result with `problem` set is a usage error.
+std::optional<Options> parse(const QStringList &args, const QString &defaultDatabase, QString &problem)
+{
+    Options o;
+    o.database = defaultDatabase;
+    if (args.isEmpty()) {
+        problem = QStringLiteral("no command given");
+        return std::nullopt;
+    }
+    o.command = args.first();
+    if (o.command != QLatin1String("summary") && o.command != QLatin1String("detail") &&
+        o.command != QLatin1String("exceptions")) {
+        problem = QStringLiteral("unknown command \"%1\"").arg(o.command);
+        return std::nullopt;
+    }
+    bool haveFrom = false, haveTo = false;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool known = a == QLatin1String("--from") || a == QLatin1String("--to") ||
+                           a == QLatin1String("--employee") || a == QLatin1String("--csv") ||
+                           a == QLatin1String("--xlsx") || a == QLatin1String("--database");
+        if (!known) {
+            problem = QStringLiteral("unknown option \"%1\"").arg(a);
+            return std::nullopt;
+        }
+        if (i + 1 >= args.size()) {
+            problem = QStringLiteral("%1 needs a value").arg(a);
+            return std::nullopt;
+        }
+        const QString v = args[++i];
+        if (a == QLatin1String("--from") || a == QLatin1String("--to")) {
+            const QDate d = parseDay(v);
+            if (!d.isValid()) {
+                problem = QStringLiteral("%1: \"%2\" is not a date (MM/DD/YYYY or YYYY-MM-DD)").arg(a, v);
+                return std::nullopt;
+            }
+            (a == QLatin1String("--from") ? o.period.from : o.period.to) = d;
+            (a == QLatin1String("--from") ? haveFrom : haveTo) = true;
+        } else if (a == QLatin1String("--employee")) {
+            o.employees << v;
+        } else if (a == QLatin1String("--csv")) {
+            o.csv = v;
+        } else if (a == QLatin1String("--xlsx")) {
+            o.xlsx = v;
+        } else {
+            o.database = v;
+        }
+    }
+    if (!haveFrom || !haveTo)
+        problem = QStringLiteral("--from and --to are both needed");
+    else if (o.command == QLatin1String("detail") && o.employees.size() != 1)
+        problem = QStringLiteral("detail needs exactly one --employee");
+    else if (o.command == QLatin1String("exceptions") && (!o.csv.isEmpty() || !o.xlsx.isEmpty()))
+        problem = QStringLiteral("exceptions writes to standard output only");
+    if (!problem.isEmpty())
+        return std::nullopt;
+    // Data is sacred: an export never lands on the database it reads.
+    const QString dbPath = QFileInfo(o.database).absoluteFilePath();
+    for (const QString &target : {o.csv, o.xlsx}) {
+        if (!target.isEmpty() && QFileInfo(target).absoluteFilePath() == dbPath) {
+            problem = QStringLiteral("refusing to write over the database %1").arg(o.database);
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+void say(QIODevice &err, const QString &text) { err.write(text.toUtf8() + '\n'); }
+
+/// Exceptions: what the runs cannot count or count in a way a person should look at.
+ExportTable exceptionsTable(DatabaseSession &db, const Options &o)
+{
+    ExportTable t;
+    t.header = QStringList{"emp_id", "rsdate", "pair", "time_in", "time_out", "problem"};
+    const bool everyone = o.employees.isEmpty();
+    const QStringList ids = everyone ? allEmployeeIds(db) : o.employees;
+    QSet<QString> known; // IDs compared as the store compares them: case-blind
+    for (const QString &id : allEmployeeIds(db))
+        known.insert(id.toCaseFolded());
+    QSet<QString> seen;
+    for (const QString &id : ids) {
+        if (seen.contains(id))
+            continue;
+        seen.insert(id);
+        const EmployeeFacts e = lookUpEmployee(db, id);
+        if (e.found && (!wageValue(e.regWage) || !wageValue(e.otWage)))
+            t.rows.append({id, QVariant(), QVariant(), QVariant(), QVariant(), QStringLiteral("no-wage")});
+        RecordSet rs = openPeriod(db, id, o.period);
+        for (; !rs.eof(); rs.moveNext()) {
+            const QVariant day = rs.value(QStringLiteral("rsdate"));
+            if (!e.found) {
+                t.rows.append({rs.text(QStringLiteral("emp_id")), day, QVariant(), QVariant(), QVariant(),
+                               QStringLiteral("unknown-employee")});
+                continue;
+            }
+            for (const SelectedPair &p : selectPairs(rs)) {
+                QString problem;
+                if (!ComputePairHours(p.timeIn, p.timeOut))
+                    problem = QStringLiteral("incomplete");
+                else if (runsPastMidnight(p.timeIn, p.timeOut))
+                    problem = QStringLiteral("past-midnight");
+                if (!problem.isEmpty())
+                    t.rows.append({rs.text(QStringLiteral("emp_id")), day, p.pair, p.timeIn, p.timeOut, problem});
+            }
+        }
+    }
+    if (everyone) {
+        // Punches of IDs that match no employee, in table order.
+        RecordSet rs;
+        rs.open(db, QStringLiteral("Select * from timesheet where rsdate >= #") + dayText(o.period.from) +
+                        QStringLiteral("# and rsdate <= #") + dayText(o.period.to) + QLatin1Char('#'));
+        for (; !rs.eof(); rs.moveNext()) {
+            if (!known.contains(rs.text(QStringLiteral("emp_id")).toCaseFolded()))
+                t.rows.append({rs.text(QStringLiteral("emp_id")), rs.value(QStringLiteral("rsdate")), QVariant(),
+                               QVariant(), QVariant(), QStringLiteral("unknown-employee")});
+        }
+    }
+    return t;
+}
+
+/// Writes the table where the options say; false (message written) when a file failed.
+bool writeOut(const ExportTable &table, const Options &o, QIODevice &out, QIODevice &err)
+{
+    QString error;
+    if (o.csv.isEmpty())
+        writeCsv(out, table);
+    else if (!writeCsvFile(o.csv, table, &error)) {
+        say(err, QStringLiteral("ZarvoReport: cannot write %1: %2").arg(o.csv, error));
+        return false;
+    }
+    if (!o.xlsx.isEmpty() && !writeXlsxFile(o.xlsx, table, o.command, &error)) {
+        say(err, QStringLiteral("ZarvoReport: cannot write %1: %2").arg(o.xlsx, error));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int runReportCommand(const QStringList &args, const QString &defaultDatabase, QIODevice &out, QIODevice &err)
+{
+    QString problem;
+    const std::optional<Options> o = parse(args, defaultDatabase, problem);
+    if (!o) {
+        say(err, QStringLiteral("ZarvoReport: ") + problem);
+        err.write(reportUsage().toUtf8());
+        return ReportUsage;
+    }
+    try {
+        DatabaseSession db;
+        db.open(o->database, Module1::databasePassword());
+        if (o->command == QLatin1String("summary")) {
+            const QStringList ids = o->employees.isEmpty() ? allEmployeeIds(db) : o->employees;
+            QList<SummaryRow> rows;
+            for (const QString &id : ids)
+                rows.append(computeSummary(db, id, o->period));
+            return writeOut(summaryTable(rows), *o, out, err) ? ReportOk : ReportStoreFailed;
+        }
+        if (o->command == QLatin1String("detail")) {
+            const DetailFigures f = computeDetail(db, o->employees.first(), o->period);
+            if (!writeOut(detailTable(f.rows), *o, out, err))
+                return ReportStoreFailed;
+            if (f.incomplete) {
+                say(err, QStringLiteral("ZarvoReport: incomplete pair: employee %1, date %2, pair %3 "
+                                        "(time-in %4, time-out %5); the rows before it are written")
+                             .arg(f.incomplete->empId, cellText(f.incomplete->rsdate))
+                             .arg(f.incomplete->pair)
+                             .arg(cellText(f.incomplete->timeIn), cellText(f.incomplete->timeOut)));
+                return ReportIncomplete;
+            }
+            return ReportOk;
+        }
+        return writeOut(exceptionsTable(db, *o), *o, out, err) ? ReportOk : ReportStoreFailed;
+    } catch (const DbError &e) {
+        say(err, QStringLiteral("ZarvoReport: ") + e.message());
+        return ReportStoreFailed;
+    }
+}
+
+} // namespace zarvo
