@@ -141,3 +141,6 @@ QString incompletePairMessage();
 QString incompletePairTitle();
 
 } // namespace zarvo
+
+Q_DECLARE_METATYPE(zarvo::DetailCaptions)
+Q_DECLARE_METATYPE(zarvo::SummaryCaptions)

@@ -222,6 +222,7 @@ private slots:
         QTest::newRow("Change Employee ID") << int(ID_CHANGEEMPLOYEEID) << "SearchID" << true;
         QTest::newRow("Employee Table") << int(ID_EMPLOYEETABLE) << "EmpTable" << true;
         QTest::newRow("Company Info") << int(ID_COMPANYINFO) << "Company" << true;
+        QTest::newRow("Payroll Reports") << int(ID_PAYROLLREPORTS) << "Payroll" << true;
     }
     void commandOpensOneWindow()
     {
@@ -298,7 +299,6 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::newRow("Time Sheets") << int(ID_TIMESHEETS);
-        QTest::newRow("Payroll Reports") << int(ID_PAYROLLREPORTS);
     }
     void windowsNotBuiltYetSayTheyAreNotAvailable()
     {

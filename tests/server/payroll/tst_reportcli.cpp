@@ -1,0 +1,164 @@
+// ZarvoReport's commands: the CSV of each, the files, the exit statuses and their messages,
+// and that the database is only read.
+#include "payrollfixture.h"
+#include "reportcli.h"
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zarvo;
+using namespace zarvo::test;
+
+namespace {
+struct Result {
+    int status;
+    QString out;
+    QString err;
+};
+} // namespace
+
+class TestReportCli : public QObject {
+    Q_OBJECT
+    ServerDb *m_t = nullptr;
+
+    Result run(const QStringList &args)
+    {
+        QBuffer out, err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        const int status = runReportCommand(args, m_t->path, out, err);
+        return {status, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
+    }
+
+private slots:
+    void init()
+    {
+        m_t = new ServerDb;
+        DatabaseSession &db = m_t->db;
+        addWagedEmployee(db, "E1", "Ann", "Lee, Jr.", 10.0, 15.0);
+        addWagedEmployee(db, "E2", "Bob", "Ray", 12.5, QVariant());
+        addWagedEmployee(db, "E3", "Cy", "Dee", 20.0, 30.0);
+        addPunchRow(db, "E1", QDate(2024, 1, 5), {"08:00:00", "12:00:00", "13:00:00", "18:30:00"});
+        addPunchRow(db, "E1", QDate(2024, 1, 6), {"22:00:00", "02:00:00"});
+        addPunchRow(db, "E2", QDate(2024, 1, 5), {"08:00:00", "17:00:00", "18:00:00"});
+        addPunchRow(db, "E2", QDate(2024, 1, 6), {"08:00:00", "12:01:00"});
+        addPunchRow(db, "X9", QDate(2024, 1, 7), {"08:00:00", "09:00:00"});
+        addPunchRow(db, "E3", QDate(2024, 2, 1), {"08:00:00", "09:00:00"});
+        // What the server's last runs left in its work tables.
+        RecordSet s;
+        s.open(db, "Select * from summary");
+        s.addNew();
+        s.setValue("emp_id", "OLD");
+        s.update();
+    }
+    void cleanup()
+    {
+        // Only read: the server's work tables are as they were.
+        QCOMPARE(m_t->db.countRows("summary"), 1);
+        QCOMPARE(m_t->db.countRows("details"), 0);
+        QCOMPARE(m_t->db.countRows("timesheet"), 6);
+        delete m_t;
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err"); // a part of standard error; empty: standard error empty
+        const QString sumHead = "emp_id,emp_name,work_hours,regular,ot,wage,ot_wage,reg_earnings,ot_earnings,tot_earnings\r\n";
+        const QString detHead = "emp_id,rsdate,in1,out1,work_hours,regular,rsot\r\n";
+        const QString excHead = "emp_id,rsdate,pair,time_in,time_out,problem\r\n";
+        QTest::newRow("summary of every employee, in table order")
+            << QStringList{"summary", "--from", "01/01/2024", "--to", "01/31/2024"} << 0
+            << sumHead + "E1,\"Ann Lee, Jr.\",13.5,12,1.5,10,15,120,22.5,142.5\r\n"
+                         "E2,Bob Ray,13.0167,8,5.0167,12.5,,100,0,100\r\n"
+                         "E3,Cy Dee,0,0,0,20,30,0,0,0\r\n"
+            << "";
+        QTest::newRow("summary of named employees, in the order given, ISO dates")
+            << QStringList{"summary", "--from", "2024-01-01", "--to", "2024-02-29", "--employee", "E3", "--employee", "E1"}
+            << 0 << sumHead + "E3,Cy Dee,1,1,0,20,30,20,0,20\r\nE1,\"Ann Lee, Jr.\",13.5,12,1.5,10,15,120,22.5,142.5\r\n"
+            << "";
+        QTest::newRow("detail: one row per pair")
+            << QStringList{"detail", "--from", "01/01/2024", "--to", "01/31/2024", "--employee", "E1"} << 0
+            << detHead + "E1,2024-01-05,08:00:00,12:00:00,4,4,0\r\n"
+                         "E1,2024-01-05,13:00:00,18:30:00,5.5,4,1.5\r\n"
+                         "E1,2024-01-06,22:00:00,02:00:00,4,4,0\r\n"
+            << "";
+        QTest::newRow("detail stops at an incomplete pair, rows before it written")
+            << QStringList{"detail", "--from", "01/01/2024", "--to", "01/31/2024", "--employee", "E2"} << 3
+            << detHead + "E2,2024-01-05,08:00:00,17:00:00,9,4,5\r\n"
+            << "employee E2, date 2024-01-05, pair 2";
+        QTest::newRow("exceptions of everyone")
+            << QStringList{"exceptions", "--from", "01/01/2024", "--to", "01/31/2024"} << 0
+            << excHead + "E1,2024-01-06,1,22:00:00,02:00:00,past-midnight\r\n"
+                         "E2,,,,,no-wage\r\n"
+                         "E2,2024-01-05,2,18:00:00,,incomplete\r\n"
+                         "X9,2024-01-07,,,,unknown-employee\r\n"
+            << "";
+        QTest::newRow("exceptions of a named unknown ID")
+            << QStringList{"exceptions", "--from", "01/01/2024", "--to", "01/31/2024", "--employee", "X9"} << 0
+            << excHead + "X9,2024-01-07,,,,unknown-employee\r\n" << "";
+        QTest::newRow("no command") << QStringList{} << 2 << "" << "usage:";
+        QTest::newRow("unknown command") << QStringList{"payslips", "--from", "01/01/2024", "--to", "01/31/2024"} << 2
+                                         << "" << "unknown command";
+        QTest::newRow("missing --to") << QStringList{"summary", "--from", "01/01/2024"} << 2 << "" << "--to";
+        QTest::newRow("not a date") << QStringList{"summary", "--from", "13/45/2024", "--to", "01/31/2024"} << 2 << ""
+                                    << "not a date";
+        QTest::newRow("detail without an employee")
+            << QStringList{"detail", "--from", "01/01/2024", "--to", "01/31/2024"} << 2 << "" << "exactly one --employee";
+        QTest::newRow("option without its value") << QStringList{"summary", "--from", "01/01/2024", "--to"} << 2 << ""
+                                                  << "needs a value";
+        QTest::newRow("missing database")
+            << QStringList{"summary", "--from", "01/01/2024", "--to", "01/31/2024", "--database", "/nonexistent/punched.mdb"}
+            << 1 << "" << "unable to open database file";
+    }
+    void commands()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const Result r = run(args);
+        QCOMPARE(r.out, out);
+        if (err.isEmpty())
+            QCOMPARE(r.err, QString());
+        else
+            QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        if (status == ReportUsage)
+            QVERIFY(r.err.contains("ZarvoReport summary    --from MM/DD/YYYY"));
+        QCOMPARE(r.status, status);
+    }
+
+    void filesInsteadOfStandardOutput()
+    {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("jan.csv"), xlsx = dir.filePath("jan.xlsx");
+        const Result r = run({"summary", "--from", "01/01/2024", "--to", "01/31/2024", "--employee", "E3", "--csv",
+                              csv, "--xlsx", xlsx});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QString());
+        QFile c(csv);
+        QVERIFY(c.open(QIODevice::ReadOnly));
+        QCOMPARE(c.readAll().split('\n').value(1), QByteArray("E3,Cy Dee,0,0,0,20,30,0,0,0\r"));
+        QFile x(xlsx);
+        QVERIFY(x.open(QIODevice::ReadOnly));
+        QCOMPARE(x.read(2), QByteArray("PK")); // a zip container, as .xlsx files are
+        // A folder that cannot be written is reported.
+        const Result bad = run({"summary", "--from", "01/01/2024", "--to", "01/31/2024", "--csv", "/nonexistent/a.csv"});
+        QCOMPARE(bad.status, 1);
+        QVERIFY(bad.err.contains("/nonexistent/a.csv"));
+    }
+
+    void neverWritesOverTheDatabase()
+    {
+        const Result r = run({"summary", "--from", "01/01/2024", "--to", "01/31/2024", "--csv", m_t->path});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.err.contains("refusing to write over the database"));
+        QCOMPARE(m_t->db.countRows("Employee"), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportCli)
+#include "tst_reportcli.moc"
