@@ -41,19 +41,6 @@ QVariant BoundTable::value(int row, const QString &field) const
     return rows[row][c];
 }
 
-QString generalNumber(double value)
-{
-    if (value == 0)
-        return QStringLiteral("0"); // never "-0"
-    // 'g' with 15 digits is the shortest text that survives the double's noise (0.1 + 0.2).
-    return QLocale::c().toString(value, 'g', 15).replace(QLatin1Char('e'), QLatin1Char('E'));
-}
-
-QString reportDate(const QDate &date)
-{
-    return QLocale::c().toString(date, QStringLiteral("dd-MMM-yyyy"));
-}
-
 QString formatValue(const QVariant &value, const QString &format)
 {
     if (!value.isValid() || value.isNull())

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include "hours.h"
+#include "payrolldata.h"
 
 namespace zarvo {
 class RecordSet;
@@ -26,11 +28,11 @@ struct BoundTable {
     QVariant value(int row, const QString &field) const;
 };
 
-/// A number in general form: the shortest decimal text, at most 15 significant digits, no
-/// thousands separator ("102.5", "4", "0.0167").
-QString generalNumber(double value);
-/// A day written "dd-MMM-yyyy" with English month names ("05-Jan-2024").
-QString reportDate(const QDate &date);
+// Numbers in general form and days as "dd-MMM-yyyy": the payroll's own generalNumber() and
+// reportDate(), so the captions the runs set and the bound fields read alike.
+using zarvo::generalNumber;
+using zarvo::reportDate;
+
 /// A bound value as a text box shows it: dates with the control's format (or the system's short
 /// date), times as the system's long time, numbers in general form, Null as empty text.
 QString formatValue(const QVariant &value, const QString &format);

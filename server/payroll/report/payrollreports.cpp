@@ -1,17 +1,11 @@
 #include "payrollreports.h"
 #include "database.h"
+#include "payrollbinding.h"
 #include "payrolldesigns.h"
 #include "reportdocument.h"
 #include <QLocale>
 
 namespace zarvo::report {
-namespace {
-TableExporter &exporter()
-{
-    static TableExporter e;
-    return e;
-}
-} // namespace
 
 PayrollReport::PayrollReport(Kind kind) : m_kind(kind)
 {
@@ -31,10 +25,13 @@ void PayrollReport::restoreDesign()
 void PayrollReport::bind(const RecordSet &rs) { m_table = BoundTable::fromRecordSet(rs); }
 void PayrollReport::bind(BoundTable table) { m_table = std::move(table); }
 
-void PayrollReport::setNotCounted(const QStringList &pairs)
+void PayrollReport::setNotCounted(const QString &line, const QStringList &pairs)
 {
+    m_notCountedLine = line;
     m_notCounted = pairs;
-    m_notCountedSet = true;
+    if (windowHost())
+        if (auto *open = qobject_cast<ReportPreview *>(windowHost()->find(QStringLiteral("Report:") + m_design.name)))
+            open->setNotCounted(line, pairs);
 }
 
 std::shared_ptr<const ReportDocument> PayrollReport::document(const PageSetup &page) const
@@ -54,10 +51,13 @@ ReportPreview *PayrollReport::show()
         [=] { return new ReportPreview(name, caption, table); }));
     if (!preview)
         return nullptr;
-    preview->setExporter(exporter());
+    // "Export…" writes the rows shown, as ZarvoReport writes the same report.
+    preview->setExporter([rows = m_table](const QString &t, const QString &path, QString *error) {
+        return exportBoundTable(t, rows, path, error);
+    });
     preview->setDocument(document(PageSetup::forLocale(QLocale::system())));
-    if (m_notCountedSet)
-        preview->setNotCounted(m_notCounted);
+    if (!m_notCountedLine.isEmpty())
+        preview->setNotCounted(m_notCountedLine, m_notCounted);
     return preview;
 }
 
@@ -72,7 +72,5 @@ PayrollReport &summaryReport()
     static PayrollReport r(PayrollReport::Summary);
     return r;
 }
-
-void setReportExporter(TableExporter e) { exporter() = std::move(e); }
 
 } // namespace zarvo::report

@@ -33,10 +33,10 @@ public:
     void bind(const RecordSet &rs);
     void bind(BoundTable table);
     const BoundTable &data() const { return m_table; }
-    /// The pairs left out of the figures, listed under the preview's toolbar (summary).
-    void setNotCounted(const QStringList &pairs);
+    /// The line under the preview's toolbar and the list behind it (summary): the pairs the
+    /// figures leave out or that need a look. Shown at once when the preview is open.
+    void setNotCounted(const QString &line, const QStringList &pairs);
     const QStringList &notCounted() const { return m_notCounted; }
-    bool hasNotCountedList() const { return m_notCountedSet; }
 
     /// The pages as they are now, on paper of `page`.
     std::shared_ptr<const ReportDocument> document(const PageSetup &page) const;
@@ -48,15 +48,13 @@ private:
     Kind m_kind;
     ReportDesign m_design;
     BoundTable m_table;
+    QString m_notCountedLine;
     QStringList m_notCounted;
-    bool m_notCountedSet = false;
 };
 
 /// The one `Detail` report of the program.
 PayrollReport &detailReport();
 /// The one `Summary` report of the program.
 PayrollReport &summaryReport();
-/// What "Export…" of both previews writes with (set once by the payroll module).
-void setReportExporter(TableExporter exporter);
 
 } // namespace zarvo::report

@@ -121,16 +121,11 @@ void ReportPreview::setDocument(std::shared_ptr<const ReportDocument> doc)
     m_scroll->verticalScrollBar()->setValue(0);
 }
 
-void ReportPreview::setNotCounted(const QStringList &pairs)
+void ReportPreview::setNotCounted(const QString &line, const QStringList &pairs)
 {
     m_list->clear();
     m_list->addItems(pairs);
-    m_notice->setText(pairs.isEmpty()
-                          ? QStringLiteral("Every pair of the period was counted.")
-                          : pairs.size() == 1
-                                ? QStringLiteral("1 pair was not counted (incomplete, or past midnight).")
-                                : QStringLiteral("%1 pairs were not counted (incomplete, or past midnight).")
-                                      .arg(pairs.size()));
+    m_notice->setText(line);
     m_listButton->setVisible(!pairs.isEmpty());
     if (pairs.isEmpty())
         m_listButton->setChecked(false);

@@ -37,8 +37,9 @@ public:
 
     void setDocument(std::shared_ptr<const ReportDocument> doc);
     std::shared_ptr<const ReportDocument> document() const { return m_doc; }
-    /// The pairs left out of the figures, one text each; shows the line under the toolbar.
-    void setNotCounted(const QStringList &pairs);
+    /// Shows the line under the toolbar telling which pairs were left out or need a look, and
+    /// the list of them behind its button.
+    void setNotCounted(const QString &line, const QStringList &pairs);
     void setExporter(TableExporter exporter);
 
     int page() const;
