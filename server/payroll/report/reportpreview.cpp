@@ -156,7 +156,9 @@ void ReportPreview::setZoom(double zoom)
 
 void ReportPreview::fitWidth()
 {
-    const int width = m_scroll->viewport()->width() - 2;
+    // The width left once the vertical scroll bar shows, so fitting never adds a horizontal one.
+    const int width = m_scroll->width() - 2 * m_scroll->frameWidth() -
+                      m_scroll->verticalScrollBar()->sizeHint().width() - 2;
     m_view->setZoom(m_view->zoomForWidth(std::max(width, 200)));
 }
 
