@@ -132,6 +132,22 @@ void Snapshot::loadBlock(int block) const
     const int first = block * kBlock;
     const int last = std::min(first + kBlock, int(rowids.size())) - 1;
     m_blockRows.assign(size_t(last - first + 1), Row(cols.size()));
+    // A block whose rows lie far apart (one employee's days among many employees' rows) is read
+    // row by row: a range scan would step through every row in between.
+    if (rowids[size_t(last)] - rowids[size_t(first)] > qint64(last - first + 1) * 8) {
+        Statement one(*s, QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(projection, quoted(table)));
+        for (int i = first; i <= last; ++i) {
+            sqlite3_reset(one.get());
+            one.bind(1, rowids[size_t(i)]);
+            if (!one.step())
+                continue; // gone since the snapshot was taken: reads as Null, as below
+            Row &row = m_blockRows[size_t(i - first)];
+            for (size_t c = 0; c < cols.size(); ++c)
+                row[c] = fromStored(one.get(), int(c), cols[c].type);
+        }
+        m_block = block;
+        return;
+    }
     Statement st(*s, QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE _rowid_ BETWEEN ? AND ? ORDER BY _rowid_")
                             .arg(projection, quoted(table)));
     st.bind(1, rowids[size_t(first)]);

@@ -1,6 +1,8 @@
 #include "payrolldata.h"
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QSet>
+#include <limits>
 
 namespace zarvo {
 
@@ -39,40 +41,69 @@ RecordSet openPeriod(DatabaseSession &db, const QString &id, const PayPeriod &pe
     return rs;
 }
 
-DetailFigures computeDetail(DatabaseSession &db, const QString &id, const PayPeriod &period)
+DetailComputation::DetailComputation(DatabaseSession &db, const QString &id, const PayPeriod &period)
+    : m_rs(openPeriod(db, id, period))
 {
-    DetailFigures f;
-    RecordSet rs = openPeriod(db, id, period);
-    for (; !rs.eof(); rs.moveNext()) {
-        const QVariant empId = rs.value(QStringLiteral("emp_id"));
-        const QVariant day = rs.value(QStringLiteral("rsdate"));
-        for (const SelectedPair &p : selectPairs(rs)) {
-            const std::optional<PairHours> h = ComputePairHours(p.timeIn, p.timeOut);
-            if (!h) {
-                f.incomplete = IncompletePair{empId.toString(), day, p.pair, p.timeIn, p.timeOut};
-                return f;
-            }
-            f.rows.append({empId.toString(), day, p.timeIn, p.timeOut, *h});
-            f.totals.add(*h);
-        }
-    }
-    return f;
 }
 
-SummaryRow computeSummary(DatabaseSession &db, const QString &id, const PayPeriod &period)
+bool DetailComputation::advance(qint64 budgetMs)
 {
-    PayPeriodTotals totals;
-    RecordSet rs = openPeriod(db, id, period);
-    for (; !rs.eof(); rs.moveNext()) {
-        for (const SelectedPair &p : selectPairs(rs)) {
-            if (const std::optional<PairHours> h = ComputePairHours(p.timeIn, p.timeOut))
-                totals.add(*h); // an incomplete pair counts nothing and stops nothing
+    QElapsedTimer clock;
+    clock.start();
+    for (; !m_rs.eof(); m_rs.moveNext()) {
+        if (m_figures.incomplete)
+            return true;
+        if (clock.elapsed() >= budgetMs)
+            return false;
+        const QVariant empId = m_rs.value(QStringLiteral("emp_id"));
+        const QVariant day = m_rs.value(QStringLiteral("rsdate"));
+        for (const SelectedPair &p : selectPairs(m_rs)) {
+            const std::optional<PairHours> h = ComputePairHours(p.timeIn, p.timeOut);
+            if (!h) {
+                m_figures.incomplete = IncompletePair{empId.toString(), day, p.pair, p.timeIn, p.timeOut};
+                return true; // the pairs after it are not counted
+            }
+            m_figures.rows.append({empId.toString(), day, p.timeIn, p.timeOut, *h});
+            m_figures.totals.add(*h);
         }
     }
+    return true;
+}
+
+DetailFigures computeDetail(DatabaseSession &db, const QString &id, const PayPeriod &period)
+{
+    DetailComputation c(db, id, period);
+    while (!c.advance(std::numeric_limits<qint64>::max()))
+        ;
+    return c.figures();
+}
+
+SummaryComputation::SummaryComputation(DatabaseSession &db, const QString &id, const PayPeriod &period)
+    : m_db(db), m_id(id), m_rs(openPeriod(db, id, period))
+{
+}
+
+bool SummaryComputation::advance(qint64 budgetMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (; !m_rs.eof(); m_rs.moveNext()) {
+        if (clock.elapsed() >= budgetMs)
+            return false;
+        for (const SelectedPair &p : selectPairs(m_rs)) {
+            if (const std::optional<PairHours> h = ComputePairHours(p.timeIn, p.timeOut))
+                m_totals.add(*h); // an incomplete pair counts nothing and stops nothing
+        }
+    }
+    return true;
+}
+
+SummaryRow SummaryComputation::row() const
+{
     SummaryRow row;
-    row.empId = id;
-    row.totals = totals.rounded();
-    const EmployeeFacts e = lookUpEmployee(db, id);
+    row.empId = m_id;
+    row.totals = m_totals.rounded();
+    const EmployeeFacts e = lookUpEmployee(m_db, m_id);
     if (e.found) {
         row.empName = e.name();
         if (wageValue(e.regWage))
@@ -82,6 +113,14 @@ SummaryRow computeSummary(DatabaseSession &db, const QString &id, const PayPerio
     }
     row.earnings = computeEarnings(row.totals.regular, row.totals.overtime, e.regWage, e.otWage);
     return row;
+}
+
+SummaryRow computeSummary(DatabaseSession &db, const QString &id, const PayPeriod &period)
+{
+    SummaryComputation c(db, id, period);
+    while (!c.advance(std::numeric_limits<qint64>::max()))
+        ;
+    return c.row();
 }
 
 QStringList allEmployeeIds(DatabaseSession &db)

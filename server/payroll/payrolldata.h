@@ -64,6 +64,20 @@ struct DetailFigures {
 
 DetailFigures computeDetail(DatabaseSession &db, const QString &id, const PayPeriod &period);
 
+/// The detailed figures worked out piece by piece, so a long period does not hold up punches.
+class DetailComputation {
+public:
+    DetailComputation(DatabaseSession &db, const QString &id, const PayPeriod &period);
+    /// Reads rows until the timesheet rows are done, an incomplete pair stops it, or
+    /// `budgetMs` have passed (at least one row is read); true once done.
+    bool advance(qint64 budgetMs);
+    const DetailFigures &figures() const { return m_figures; }
+
+private:
+    RecordSet m_rs;
+    DetailFigures m_figures;
+};
+
 /// One row of `summary`.
 struct SummaryRow {
     QString empId;
@@ -76,6 +90,22 @@ struct SummaryRow {
 
 /// The summary run's row for one employee; incomplete pairs count nothing and stop nothing.
 SummaryRow computeSummary(DatabaseSession &db, const QString &id, const PayPeriod &period);
+
+/// The summary row worked out piece by piece, as DetailComputation.
+class SummaryComputation {
+public:
+    SummaryComputation(DatabaseSession &db, const QString &id, const PayPeriod &period);
+    /// Reads rows until they are done or `budgetMs` have passed; true once done.
+    bool advance(qint64 budgetMs);
+    /// The row, from the totals of every row read (looks the employee up).
+    SummaryRow row() const;
+
+private:
+    DatabaseSession &m_db;
+    QString m_id;
+    RecordSet m_rs;
+    PayPeriodTotals m_totals;
+};
 
 /// The IDs of every employee, in table order (Null IDs as empty text), as "Mark All Employee"
 /// would tick them.

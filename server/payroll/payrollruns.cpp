@@ -46,8 +46,10 @@ void PayrollRun::stepOnce()
         finish(Outcome::Failed);
     }
     m_stepping = false;
+    // A millisecond's pause rather than none: a punch that arrived during the step starts its
+    // own zero timer, which then runs before the next step instead of after it.
     if (more)
-        QTimer::singleShot(0, this, &PayrollRun::stepOnce);
+        QTimer::singleShot(1, Qt::PreciseTimer, this, &PayrollRun::stepOnce);
 }
 
 void PayrollRun::finish(Outcome outcome)
@@ -105,8 +107,14 @@ bool DetailRun::step()
             m_stage = Stage::Computing;
         return true;
     case Stage::Computing:
-        if (m_employee)
-            m_figures = computeDetail(m_db, m_employee->id, m_period);
+        if (m_employee) {
+            if (!m_computation)
+                m_computation = std::make_unique<DetailComputation>(m_db, m_employee->id, m_period);
+            if (!m_computation->advance(kChunkMillis))
+                return true;
+            m_figures = m_computation->figures();
+            m_computation.reset();
+        }
         m_appender = std::make_unique<WorkTableAppender>(m_db, m_table);
         m_stage = Stage::Appending;
         return true;
@@ -183,11 +191,17 @@ bool SummaryRun::step()
         m_stage = Stage::Computing;
         return true;
     case Stage::Computing: {
-        // Employees for about one chunk's time, then let punches through.
+        // Rows for about one chunk's time, then let punches through.
         QElapsedTimer clock;
         clock.start();
-        while (m_rows.size() < m_ids.size() && clock.elapsed() < kChunkMillis)
-            m_rows.append(computeSummary(m_db, m_ids[m_rows.size()], m_period));
+        while (m_rows.size() < m_ids.size() && clock.elapsed() < kChunkMillis) {
+            if (!m_computation)
+                m_computation = std::make_unique<SummaryComputation>(m_db, m_ids[m_rows.size()], m_period);
+            if (!m_computation->advance(kChunkMillis - clock.elapsed()))
+                break;
+            m_rows.append(m_computation->row());
+            m_computation.reset();
+        }
         if (m_rows.size() == m_ids.size()) {
             m_appender = std::make_unique<WorkTableAppender>(m_db, m_table);
             m_stage = Stage::Appending;

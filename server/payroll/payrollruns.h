@@ -122,6 +122,7 @@ private:
     enum class Stage { Clearing, Pause, Computing, Appending, Captions } m_stage = Stage::Clearing;
     int m_pauses = 0;
     std::optional<ChosenEmployee> m_employee;
+    std::unique_ptr<DetailComputation> m_computation;
     DetailFigures m_figures;
     qsizetype m_written = 0;
     DetailCaptions m_captions;
@@ -142,6 +143,7 @@ protected:
 private:
     enum class Stage { Clearing, Computing, Appending, Captions } m_stage = Stage::Clearing;
     QStringList m_ids;
+    std::unique_ptr<SummaryComputation> m_computation; ///< of the employee m_rows.size()
     QList<SummaryRow> m_rows;
     qsizetype m_written = 0;
     SummaryCaptions m_captions;

@@ -463,6 +463,31 @@ private slots:
             QCOMPARE(rs.text("emp_id"), QString::number(i));
         QCOMPARE(i, 1000);
     }
+
+    void rowsFarApartReadTheirOwnValues()
+    {
+        // One employee's rows among many others' (read row by row, not by a range scan).
+        ServerDb t;
+        {
+            Transaction tx(t.db);
+            for (int i = 0; i < 6000; ++i)
+                addPunchRow(t.db, QStringLiteral("E%1").arg(i % 50), QDate(2026, 1, 1).addDays(i / 50),
+                            QTime(8, 0).addSecs(i));
+            tx.commit();
+        }
+        RecordSet rs;
+        rs.open(t.db, "Select * from timesheet where emp_id = ?", {"E7"});
+        RecordSet writer;
+        writer.open(t.db, "Select * from timesheet where emp_id = ? and rsdate = #01/03/2026#", {"E7"});
+        writer.remove(); // the snapshot keeps the row it saw
+        QCOMPARE(rs.recordCount(), 120);
+        int n = 0;
+        for (; !rs.eof(); rs.moveNext(), ++n) {
+            QCOMPARE(rs.value("rsdate").toDate(), QDate(2026, 1, 1).addDays(n));
+            QCOMPARE(rs.value("in1").toTime(), QTime(8, 0).addSecs(n * 50 + 7));
+        }
+        QCOMPARE(n, 120);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDatabase)
