@@ -148,11 +148,6 @@ public:
         return std::nullopt;
     }
     void openWithDefaultHandler(const QString &) override {}
-    std::optional<QString> saveFileName(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    bool print(QWidget *, QPrinter *) override { return false; }
 };
 
 QtDialogHandler g_qtHandler;
@@ -167,6 +162,13 @@ DialogHandler *defaultHandler()
 QString g_programTitle;
 
 } // namespace
+
+std::optional<QString> DialogHandler::saveFileName(QWidget *, const QString &, const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
+bool DialogHandler::print(QWidget *, QPrinter *) { return false; }
 
 namespace Dialogs {
 

@@ -40,11 +40,13 @@ public:
                                                 const QString &filter, const QString &startPath) = 0;
     /// Hands a file path or web address to the desktop; the result is not examined.
     virtual void openWithDefaultHandler(const QString &pathOrUrl) = 0;
-    /// Save-file dialog (it asks before replacing a file); std::nullopt when cancelled.
+    /// Save-file dialog (it asks before replacing a file); std::nullopt when cancelled. A handler
+    /// that does not show it answers as cancelled.
     virtual std::optional<QString> saveFileName(QWidget *parent, const QString &title,
-                                                const QString &filter, const QString &startPath) = 0;
-    /// The print dialog; the choices are written into `printer`. False when cancelled.
-    virtual bool print(QWidget *parent, QPrinter *printer) = 0;
+                                                const QString &filter, const QString &startPath);
+    /// The print dialog; the choices are written into `printer`. False when cancelled (the
+    /// answer of a handler that does not show it).
+    virtual bool print(QWidget *parent, QPrinter *printer);
 };
 
 namespace Dialogs {
