@@ -53,7 +53,7 @@ public:
     bool saveAsPdf(const QString &path);
     bool exportTo(const QString &path);
 
-    QSize sizeHint() const override { return {900, 700}; }
+    QSize sizeHint() const override { return {860, 620}; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
