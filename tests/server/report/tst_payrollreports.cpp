@@ -1,5 +1,6 @@
 // Both payroll reports run from the payroll window and shown inside the console with the
 // worked examples' figures, header and footer; ZarvoReport --pdf writes the preview's pages.
+#include "../console/consolefixture.h"
 #include "../employees/windowfixture.h"
 #include "../payroll/payrollfixture.h"
 #include "payroll.h"
@@ -192,6 +193,39 @@ private slots:
         QFile a(dir.filePath(command + ".csv")), b(dir.filePath(command + "-shown.csv"));
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(b.readAll(), a.readAll());
+    }
+
+    void bothReportsInsideTheConsole()
+    {
+        // The console's "Payroll Reports" command, both buttons: two report windows inside the
+        // console beside the payroll window, which stays usable.
+        ConsoleFixture f;
+        QVERIFY(f.start());
+        addWagedEmployee(Module1::instance().db, "E1", "Ann", "Lee", 10.0, 15.0);
+        addPunchRow(Module1::instance().db, "E1", QDate(2024, 1, 5), {"08:00:00", "17:00:00"});
+        Module1::instance().setAdminLocked(false);
+        f.console->resize(1280, 960);
+        f.console->invoke(ConsoleCommands::ID_PAYROLLREPORTS);
+        Payroll *w = findInsideConsole<Payroll>();
+        QVERIFY(w);
+        w->findChild<QDateEdit *>("DTPicker1")->setDate(QDate(2024, 1, 1));
+        w->findChild<QTreeWidget *>("ListView1")->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        QTest::mouseClick(w->findChild<QPushButton *>("PushButton2"), Qt::LeftButton);
+        QTRY_VERIFY(preview("Summary"));
+        QTRY_VERIFY(w->findChild<QPushButton *>("PushButton1")->isEnabled());
+        QTest::mouseClick(w->findChild<QPushButton *>("PushButton1"), Qt::LeftButton);
+        QTRY_VERIFY(preview("Detail"));
+        QStringList titles;
+        for (QMdiSubWindow *sub : f.console->mdiArea()->subWindowList())
+            titles << sub->windowTitle();
+        QCOMPARE(titles, QStringList({"Payroll Report", "Timesheet Report Summary", "Full Detail Report"}));
+        QCOMPARE(f.console->mdiArea()->activeSubWindow()->widget(), preview("Detail"));
+        QCOMPARE(preview("Summary")->document()->table().value(0, "tot_earnings").toDouble(), 115.0);
+        f.console->mdiArea()->cascadeSubWindows();
+        QCoreApplication::processEvents();
+        f.console->grab().save(QCoreApplication::applicationDirPath() + "/console-reports.png");
+        f.console->mdiArea()->closeAllSubWindows();
+        f.stop();
     }
 
     void incompleteDetailWritesNoPdf()
