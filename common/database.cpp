@@ -236,12 +236,16 @@ void SessionImpl::rowChanged(const QString &tableLower, qint64 rowid, bool added
 DatabaseSession::DatabaseSession() = default;
 DatabaseSession::~DatabaseSession() = default;
 
+enum class OpenMode { ReadWrite, Create, ReadOnly };
+
 static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const QString &password,
-                     bool create)
+                     OpenMode mode)
 {
     auto impl = std::make_shared<SessionImpl>();
     impl->path = path;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY
+                      : mode == OpenMode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                                 : SQLITE_OPEN_READWRITE;
     if (sqlite3_open_v2(path.toUtf8().constData(), &impl->db, flags, nullptr) != SQLITE_OK)
         throwStoreError(impl->db, path);
     impl->key = password.toUtf8();
@@ -253,6 +257,10 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
     // A wrong password or a file that is no database only shows at the first read.
     if (sqlite3_exec(impl->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(impl->db, path);
+    if (mode == OpenMode::ReadOnly) { // the file's journal mode stays as it is
+        d = std::move(impl);
+        return;
+    }
     // Every write is durable when it returns: the write-ahead log, synced at each commit.
     for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
                                "PRAGMA cache_size=-262144", "PRAGMA temp_store=MEMORY"}) {
@@ -265,13 +273,19 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
 void DatabaseSession::open(const QString &path, const QString &password)
 {
     close();
-    openFile(d, path, password, false);
+    openFile(d, path, password, OpenMode::ReadWrite);
+}
+
+void DatabaseSession::openReadOnly(const QString &path, const QString &password)
+{
+    close();
+    openFile(d, path, password, OpenMode::ReadOnly);
 }
 
 void DatabaseSession::create(const QString &path, const QString &password)
 {
     close();
-    openFile(d, path, password, true);
+    openFile(d, path, password, OpenMode::Create);
 }
 
 void DatabaseSession::prewarm()

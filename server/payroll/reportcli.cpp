@@ -164,7 +164,8 @@ int runReportCommand(const QStringList &args, const QString &defaultDatabase, QI
     }
     try {
         DatabaseSession db;
-        db.open(o->database, Module1::databasePassword());
+        // Only reading, even of a copy taken with its write-ahead log beside it.
+        db.openReadOnly(o->database, Module1::databasePassword());
         if (o->command == QLatin1String("summary")) {
             const QStringList ids = o->employees.isEmpty() ? allEmployeeIds(db) : o->employees;
             QList<SummaryRow> rows;

@@ -189,6 +189,23 @@ private slots:
         QVERIFY(f.boxes.boxes.isEmpty());
     }
 
+    void storeFailureIsReported()
+    {
+        WindowFixture f;
+        addThree(f.db());
+        Payroll *w = ShowInsideConsole<Payroll>();
+        tick(w, 0);
+        QSignalSpy ready(w, &Payroll::summaryReportReady);
+        f.db().close();
+        click(w, "PushButton2");
+        QTRY_COMPARE(f.boxes.boxes.size(), 1);
+        QCOMPARE(f.boxes.last().text, QString("The payroll report could not be made: The database is not open"));
+        QCOMPARE(f.boxes.last().title, QString("Report Failed"));
+        QCOMPARE(f.boxes.last().icon, BoxIcon::Exclamation);
+        QCOMPARE(ready.size(), 0);
+        QVERIFY(ctl<QPushButton>(w, "PushButton2")->isEnabled()); // ready for another attempt
+    }
+
     void periodComesFromThePickers()
     {
         WindowFixture f;

@@ -151,6 +151,28 @@ private slots:
         QVERIFY(bad.err.contains("/nonexistent/a.csv"));
     }
 
+    void copyTakenWhileTheServerWritesStaysAsItWas()
+    {
+        // The server's connection is open and its last writes are still in the log.
+        addPunchRow(m_t->db, "E3", QDate(2024, 1, 9), {"08:00:00", "09:30:00"});
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("punched.mdb");
+        QVERIFY(QFile::copy(m_t->path, copy));
+        QVERIFY(QFile::copy(m_t->path + "-wal", copy + "-wal"));
+        QFile before(copy);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray bytes = before.readAll();
+        before.close();
+        const Result r = run({"summary", "--from", "01/01/2024", "--to", "01/31/2024", "--employee", "E3",
+                              "--database", copy});
+        QCOMPARE(r.out.split("\r\n").value(1), QString("E3,Cy Dee,1.5,1.5,0,20,30,30,0,30"));
+        QFile after(copy);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QVERIFY(after.readAll() == bytes);
+        QVERIFY(QFile::exists(copy + "-wal"));
+        m_t->db.execScript("DELETE FROM timesheet WHERE rsdate = '2024-01-09'");
+    }
+
     void neverWritesOverTheDatabase()
     {
         const Result r = run({"summary", "--from", "01/01/2024", "--to", "01/31/2024", "--csv", m_t->path});
