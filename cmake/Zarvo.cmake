@@ -12,3 +12,17 @@ function(zarvo_add_test)
     TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARVO_SCHEMA=${CMAKE_SOURCE_DIR}/server/startup/schema.sql;ZARVO_CLIENT_SCHEMA=${CMAKE_SOURCE_DIR}/client/schema.sql")
 endfunction()
+
+# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw])
+# At install time, lays DESTINATION/FILE out from SCHEMA only where none exists: a database
+# already installed (and in use) keeps every row; one with another layout fails the install.
+function(zarvo_install_database)
+  cmake_parse_arguments(D "" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
+  install(CODE "
+    set(out \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${D_DESTINATION}/${D_FILE}\")
+    execute_process(COMMAND \"$<TARGET_FILE:mkdb>\" \"\${out}\" \"${D_SCHEMA}\" ${D_PASSWORD}
+                    RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR \"\${out} was left as it is (see above)\")
+    endif()")
+endfunction()

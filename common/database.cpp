@@ -121,12 +121,15 @@ SessionImpl::~SessionImpl()
         sqlite3_close_v2(db);
 }
 
-void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer)
+void SessionImpl::beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer, bool deleting)
 {
     for (Snapshot *other : live) {
-        if (other != writer && other->tableLower == tableLower && other->contains(rowid) &&
-            !other->pinned.count(rowid))
+        if (other == writer || other->tableLower != tableLower || !other->contains(rowid))
+            continue;
+        if (!other->pinned.count(rowid))
             other->pin(rowid);
+        if (deleting)
+            other->deletedElsewhere.insert(rowid);
     }
 }
 
@@ -236,7 +239,7 @@ void SessionImpl::rowChanged(const QString &tableLower, qint64 rowid, bool added
 DatabaseSession::DatabaseSession() = default;
 DatabaseSession::~DatabaseSession() = default;
 
-enum class OpenMode { ReadWrite, Create, ReadOnly };
+enum class OpenMode { Existing, Create, ReadOnly };
 
 static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const QString &password,
                      OpenMode mode)
@@ -257,13 +260,15 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
     // A wrong password or a file that is no database only shows at the first read.
     if (sqlite3_exec(impl->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(impl->db, path);
-    if (mode == OpenMode::ReadOnly) { // the file's journal mode stays as it is
-        d = std::move(impl);
-        return;
-    }
     // Every write is durable when it returns: the write-ahead log, synced at each commit.
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
-                               "PRAGMA cache_size=-262144", "PRAGMA temp_store=MEMORY"}) {
+    // A reader changes nothing of the file, not even its journal mode.
+    const bool reader = mode == OpenMode::ReadOnly;
+    QList<const char *> pragmas{"PRAGMA cache_size=-262144", "PRAGMA temp_store=MEMORY"};
+    if (reader)
+        pragmas << "PRAGMA query_only=1";
+    else
+        pragmas << "PRAGMA journal_mode=WAL" << "PRAGMA synchronous=FULL";
+    for (const char *pragma : pragmas) {
         if (sqlite3_exec(impl->db, pragma, nullptr, nullptr, nullptr) != SQLITE_OK)
             throwStoreError(impl->db, path);
     }
@@ -273,7 +278,7 @@ static void openFile(std::shared_ptr<SessionImpl> &d, const QString &path, const
 void DatabaseSession::open(const QString &path, const QString &password)
 {
     close();
-    openFile(d, path, password, OpenMode::ReadWrite);
+    openFile(d, path, password, OpenMode::Existing);
 }
 
 void DatabaseSession::openReadOnly(const QString &path, const QString &password)

@@ -38,8 +38,8 @@ public:
     /// Opens an existing file; throws DbError with the store's text when the file is missing,
     /// the password is wrong or the file is not a database.
     void open(const QString &path, const QString &password = {});
-    /// Opens an existing file for reading only: nothing is ever written to it, not even the
-    /// folding of its write-ahead log into the file when this connection closes last.
+    /// Opens an existing file for reading only: nothing of it is ever written (programs that
+    /// read a database another program may be writing, tools that inspect a delivered file).
     void openReadOnly(const QString &path, const QString &password = {});
     /// Creates a new file (tools and tests only: the programs never create files or tables).
     void create(const QString &path, const QString &password = {});

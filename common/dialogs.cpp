@@ -1,12 +1,16 @@
 #include "dialogs.h"
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QStyle>
 #include <QUrl>
 #include <cstdio>
 
@@ -25,9 +29,66 @@ QMessageBox::Icon qtIcon(BoxIcon icon)
     return QMessageBox::NoIcon;
 }
 
+/// The width a window needs for its whole title to show in the frame: the title in the title
+/// bar's type (set bold, as window managers commonly draw it) beside the window icon and the
+/// three frame buttons, each about a title bar's height wide, with a bar's height to spare.
+int titleWidth(const QWidget *window, const QString &title)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int bar = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    int width = QFontMetrics(font).horizontalAdvance(title) + 5 * bar;
+    if (const QScreen *screen = window->screen())
+        width = qMin(width, screen->availableGeometry().width());
+    return width;
+}
+
+// Qt sizes a box to its text (and sets that size fixed at every layout pass), so a short text
+// under a long title left the title cut off in the frame. After each pass the box is widened
+// to its title's width.
+class TitledBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        const bool result = QMessageBox::event(e);
+        if (e->type() == QEvent::Show || e->type() == QEvent::LayoutRequest)
+            fitTitle();
+        return result;
+    }
+
+private:
+    void fitTitle()
+    {
+        const int need = titleWidth(this, windowTitle());
+        if (width() >= need)
+            return;
+        QLayout *l = layout();
+        const int height = l && l->hasHeightForWidth() ? l->totalHeightForWidth(need) : this->height();
+        setFixedSize(need, qMax(height, minimumSizeHint().height()));
+    }
+};
+
+// The input box sizes itself to its prompt the same way; it is widened once shown.
+class TitledInput final : public QInputDialog {
+public:
+    using QInputDialog::QInputDialog;
+
+protected:
+    void showEvent(QShowEvent *e) override
+    {
+        QInputDialog::showEvent(e);
+        const int need = titleWidth(this, windowTitle());
+        if (width() < need)
+            resize(need, height());
+    }
+};
+
 QMessageBox *makeBox(QWidget *parent, const MessageBox &box)
 {
-    auto *mb = new QMessageBox(qtIcon(box.icon), box.title, box.text, QMessageBox::NoButton, parent);
+    auto *mb = new TitledBox(qtIcon(box.icon), box.title, box.text, QMessageBox::NoButton, parent);
     switch (box.buttons) {
     case BoxButtons::Ok: mb->setStandardButtons(QMessageBox::Ok); break;
     case BoxButtons::YesNo: mb->setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
@@ -75,9 +136,15 @@ public:
     std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
                                  const QString &defaultText) override
     {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+        QPointer<QInputDialog> dialog = new TitledInput(parent);
+        dialog->setWindowTitle(title);
+        dialog->setLabelText(prompt);
+        dialog->setTextValue(defaultText);
+        const bool ok = dialog->exec() == QDialog::Accepted;
+        if (!dialog)
+            return std::nullopt; // destroyed with its parent while it waited
+        const QString text = dialog->textValue();
+        delete dialog.data();
         if (!ok)
             return std::nullopt;
         return text;

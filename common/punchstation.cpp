@@ -33,6 +33,23 @@ void fitActionLine(QGroupBox *frame, const QLabel *action)
     frame->setFont(font);
 }
 
+// The captions "Name " and "Action " end close to where the result lines begin, and in the
+// desktop's type "Action" all but touched its value: the result lines' text is indented just
+// enough to leave an em between caption and value, their places in the layout unchanged.
+void spaceFromCaptions(const QList<QLabel *> &captions, const QList<QLabel *> &lines)
+{
+    const QFontMetrics metrics(lines.first()->font());
+    int captionEnd = 0;
+    for (QLabel *c : captions) {
+        const int text = metrics.horizontalAdvance(c->text().trimmed());
+        c->resize(qMax(c->width(), text), c->height()); // a caption is never cut off
+        captionEnd = qMax(captionEnd, c->x() + text);
+    }
+    const int indent = qMax(0, captionEnd + metrics.horizontalAdvance(QLatin1Char('M')) - lines.first()->x());
+    for (QLabel *l : lines)
+        l->setContentsMargins(indent, 0, 0, 0);
+}
+
 QLabel *label(const char *name, const QString &text, QWidget *parent, const QRect &at)
 {
     auto *l = new QLabel(text, parent);
@@ -65,11 +82,16 @@ PunchStation buildPunchStation(QWidget *window, int clockLeft, int idLeft, int i
     s.frame = new QGroupBox(window);
     s.frame->setObjectName(QStringLiteral("Frame1"));
     s.frame->setGeometry(twipsRect(120, 2880, 3015, 975));
-    label("Label3", QStringLiteral("Name "), s.frame, twipsRect(120, 240, 600, 255));
+    QLabel *nameCaption = label("Label3", QStringLiteral("Name "), s.frame, twipsRect(120, 240, 600, 255));
     s.name = label("Label5", QString(), s.frame, twipsRect(720, 240, 2175, 255));
-    label("Label4", QStringLiteral("Action "), s.frame, twipsRect(120, 480, 600, 255));
+    QLabel *actionCaption = label("Label4", QStringLiteral("Action "), s.frame, twipsRect(120, 480, 600, 255));
     s.action = label("Label6", QString(), s.frame, twipsRect(720, 480, 2175, 255));
-    fitActionLine(s.frame, s.action);
+    // The indent narrows the action line, whose type may then shrink, which shortens the
+    // captions in turn: a second round settles both.
+    for (int round = 0; round < 2; ++round) {
+        spaceFromCaptions({nameCaption, actionCaption}, {s.name, s.action});
+        fitActionLine(s.frame, s.action);
+    }
     return s;
 }
 

@@ -207,6 +207,14 @@ QVariantList Snapshot::storedValues(const std::vector<int> &columns, const Row &
     return out;
 }
 
+// The store hands a deleted highest rowid to the next insert, so a row another record set
+// deleted may by now hold someone else's data under the same rowid: never write through it.
+void Snapshot::refuseIfDeletedElsewhere(qint64 rowid) const
+{
+    if (deletedElsewhere.count(rowid))
+        throw DbError(QStringLiteral("Row cannot be located for updating: the row was deleted"));
+}
+
 void Snapshot::update()
 {
     std::vector<int> columns;
@@ -246,10 +254,11 @@ void Snapshot::update()
     if (columns.empty())
         return;
     const qint64 rowid = rowids[size_t(pos)];
+    refuseIfDeletedElsewhere(rowid);
     QStringList sets;
     for (int c : columns)
         sets << quoted(cols[size_t(c)].origin) + QStringLiteral(" = ?");
-    s->beforeWrite(tableLower, rowid, this);
+    s->beforeWrite(tableLower, rowid, this, false);
     Statement st(*s, QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?").arg(quoted(table), sets.join(QLatin1Char(','))));
     int i = 0;
     for (; i < stored.size(); ++i)
@@ -267,8 +276,9 @@ void Snapshot::remove()
     if (adding || pos < 0 || pos >= int(rowids.size()) || currentDeleted)
         throw DbError(QStringLiteral("Either BOF or EOF is True, or the current row was deleted"));
     const qint64 rowid = rowids[size_t(pos)];
+    refuseIfDeletedElsewhere(rowid);
     pin(rowid); // the position stays on the row, which keeps its values until the next move
-    s->beforeWrite(tableLower, rowid, this);
+    s->beforeWrite(tableLower, rowid, this, true);
     Statement st(*s, QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?").arg(quoted(table)));
     st.bind(1, rowid);
     st.step();

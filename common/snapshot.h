@@ -8,6 +8,7 @@
 #include <memory>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -89,8 +90,10 @@ public:
     /// Takes the background listing in (waiting for it if `wait`), or drops it.
     void finishPrewarm(bool wait, bool keep = true);
 
-    /// Lets every other open record set over `table` keep the current values of `rowid`.
-    void beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer);
+    /// Lets every other open record set over `table` keep the current values of `rowid`; when
+    /// `deleting`, they also learn the row is gone, so that a later insert reusing its rowid is
+    /// never mistaken for it.
+    void beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer, bool deleting);
 };
 
 class Snapshot {
@@ -106,6 +109,7 @@ public:
     const std::vector<Column> &cols;
     std::vector<qint64> rowids; // ascending: the order rows were added
     std::unordered_map<qint64, Row> pinned;
+    std::unordered_set<qint64> deletedElsewhere; // rows another record set deleted since opening
     int pos = -1;
     bool currentDeleted = false;
     bool adding = false;
@@ -123,6 +127,7 @@ public:
 private:
     Row fetch(qint64 rowid) const;
     void loadBlock(int block) const;
+    void refuseIfDeletedElsewhere(qint64 rowid) const;
     QVariantList storedValues(const std::vector<int> &columns, const Row &values) const;
 
     static constexpr int kBlock = 256;

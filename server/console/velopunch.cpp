@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "employee.h"
 #include "emptable.h"
+#include "innerlayout.h"
 #include "login.h"
 #include "module1.h"
 #include "payroll.h"
@@ -52,6 +53,12 @@ VeloPunch::VeloPunch(QWidget *parent) : QMainWindow(parent)
     buildToolBar();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->showMessage(QStringLiteral("Ready"));
+    // A menu entry's description replaces "Ready" while the pointer is on it and leaves an
+    // empty bar behind: "Ready" comes back whenever the bar would be left blank.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
+        if (message.isEmpty())
+            statusBar()->showMessage(QStringLiteral("Ready"));
+    });
 
     connect(m_area, &QMdiArea::subWindowActivated, this, &VeloPunch::refreshWindowList);
     connect(&Module1::instance(), &Module1::adminLockedChanged, this, &VeloPunch::updateCommandStates);
@@ -233,8 +240,8 @@ void VeloPunch::invoke(int id)
             break;
         case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
         case ID_VIEW_STATUS_BAR: statusBar()->setVisible(command(id)->isChecked()); break;
-        case ID_WINDOW_CASCADE: m_area->cascadeSubWindows(); break;
-        case ID_WINDOW_TILE_HORZ: m_area->tileSubWindows(); break;
+        case ID_WINDOW_CASCADE: InnerLayout::cascade(m_area); break;
+        case ID_WINDOW_TILE_HORZ: InnerLayout::tile(m_area); break;
         case ID_WINDOW_ARRANGE: arrangeIcons(); break;
         default: break; // menu titles and built-ins without an action of their own
         }
@@ -292,7 +299,8 @@ void VeloPunch::refreshWindowList()
         auto *a = new QAction(QStringLiteral("&%1 %2").arg(n).arg(frame->windowTitle()), m_windowMenu);
         a->setObjectName(QStringLiteral("XTP_ID_WINDOWLIST"));
         a->setProperty("commandId", int(XTP_ID_WINDOWLIST));
-        a->setCheckable(true);
+        // Only the active window carries a mark; the others show no empty box beside them.
+        a->setCheckable(frame == active);
         a->setChecked(frame == active);
         QMdiSubWindow *target = frame;
         QMdiArea *area = m_area;

@@ -6,7 +6,10 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -62,6 +65,8 @@ EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent)
 {
     setObjectName(QStringLiteral("EmpTable"));
     setWindowTitle(QStringLiteral("Employee Table"));
+    // A grid makes use of any room it is given (the console's "Tile" may widen it).
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("DataGrid1"));
@@ -118,9 +123,13 @@ bool EmpTable::load()
     m_grid->setModel(m_model);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->resizeColumnsToContents();
-    for (int c = 0; c < m_model->columnCount(); ++c)
+    int columns = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
         m_grid->setColumnWidth(c, qMax(m_grid->columnWidth(c) + 16, 70));
+        columns += m_grid->columnWidth(c);
+    }
     m_grid->horizontalHeader()->setStretchLastSection(true);
+    openWideEnoughFor(columns);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (m_syncing || !current.isValid() || !m_rs.isOpen())
@@ -132,6 +141,26 @@ bool EmpTable::load()
             });
     showPosition();
     return true;
+}
+
+void EmpTable::openWideEnoughFor(int columns)
+{
+    // Every column in view at opening, the last ones not hidden behind the scroll bar, as far
+    // as the console's client area allows.
+    const QMargins m = layout()->contentsMargins();
+    const int gridWidth = columns + m_grid->verticalHeader()->sizeHint().width() +
+                          2 * m_grid->frameWidth() +
+                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    m_columnsWidth = gridWidth + m.left() + m.right();
+    updateGeometry();
+    auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!frame || !frame->mdiArea())
+        return;
+    const QMargins chrome = frame->contentsMargins(); // the frame's borders
+    const int wanted = m_columnsWidth + chrome.left() + chrome.right();
+    const int room = frame->mdiArea()->viewport()->width();
+    if (wanted > frame->width())
+        frame->resize(qMin(wanted, room), frame->height());
 }
 
 void EmpTable::showPosition()

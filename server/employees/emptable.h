@@ -34,7 +34,8 @@ public:
     ~EmpTable() override;
 
     bool load() override;
-    QSize sizeHint() const override { return {900, 420}; }
+    /// Wide enough for every column once they are sized at load (Cascade keeps to it).
+    QSize sizeHint() const override { return {m_columnsWidth > 0 ? m_columnsWidth : 900, 420}; }
     /// The grid's select, joined from its five pieces.
     static QString selectText();
     const zarvo::RecordSet &records() const { return m_rs; }
@@ -43,6 +44,7 @@ private:
     void previousClicked();
     void nextClicked();
     void showPosition();
+    void openWideEnoughFor(int columns);
 
     zarvo::RecordSet m_rs;
     EmpTableModel *m_model = nullptr;
@@ -51,4 +53,5 @@ private:
     QPushButton *m_next = nullptr;
     QPushButton *m_close = nullptr;
     bool m_syncing = false;
+    int m_columnsWidth = 0;
 };

@@ -138,8 +138,12 @@ void SearchID::search(QLineEdit *box, const QString &sql, bool upperCase)
         return;
     }
     QString key = box->text().trimmed();
-    if (upperCase)
-        key = key.toUpper();
+    if (upperCase) {
+        // Letter by letter, so the key keeps its length: "ß" would become "SS" as a whole
+        // text and never match the stored name again.
+        for (QChar &c : key)
+            c = c.toUpper();
+    }
     if (key.isNull())
         key = QString(""); // blanks only search for the empty text, not for Null
     RecordSet found;

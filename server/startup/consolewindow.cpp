@@ -1,4 +1,5 @@
 #include "consolewindow.h"
+#include "innerlayout.h"
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -62,6 +63,8 @@ ConsoleWindow *MdiWindowHost::showInside(const QString &key,
     m_windows.insert(key, w);
     QPointer<ConsoleWindow> guard(w);
     frame->show();
+    InnerLayout::placeNew(m_area, frame);
+    const QSize opened = frame->size();
     if (!guard || !w->load()) {
         // A window whose load failed is gone at once, even before its frame is deleted.
         m_windows.remove(key);
@@ -72,6 +75,8 @@ ConsoleWindow *MdiWindowHost::showInside(const QString &key,
     if (!guard)
         return nullptr;
     w->m_loaded = true;
+    if (frame->size() != opened)
+        InnerLayout::placeNew(m_area, frame); // its load resized it: placed again, wholly in view
     m_area->setActiveSubWindow(frame);
     w->activated();
     return w;

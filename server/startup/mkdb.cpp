@@ -1,7 +1,103 @@
-// mkdb OUTPUT SCHEMA [PASSWORD]: writes a fresh database file from a schema file.
+// mkdb OUTPUT SCHEMA [PASSWORD]: lays a delivered database file out from a schema file, where
+// none exists yet.
+//
+// The build and the install run this on every pass, over program folders that may hold a
+// database in use: an existing file (or its write-ahead log) is never replaced, truncated or
+// written. It is only read, to check that it has the layout the schema describes; a file with
+// another layout is a migration question, so the step fails loudly and leaves it as it is.
 #include "database.h"
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 #include <cstdio>
+#include <unistd.h>
+
+using zarvo::DatabaseSession;
+using zarvo::DbError;
+using zarvo::RecordSet;
+
+namespace {
+
+void say(const QString &text) { std::fprintf(stderr, "mkdb: %s\n", qPrintable(text)); }
+
+// Tables and indexes with their SQL, blanks folded, in a stable order.
+QStringList layoutOf(DatabaseSession &db)
+{
+    RecordSet rs;
+    rs.open(db, QStringLiteral("Select type, name, sql from sqlite_master"));
+    QStringList out;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (; !rs.eof(); rs.moveNext())
+        out << rs.text(QStringLiteral("type")) + QLatin1Char('|') + rs.text(QStringLiteral("name")) +
+                   QLatin1Char('|') + rs.text(QStringLiteral("sql")).replace(blanks, QStringLiteral(" "));
+    out.sort();
+    return out;
+}
+
+int checkExisting(const QString &out, const QString &password, const QString &schema, const QString &schemaPath)
+{
+    DatabaseSession reference;
+    reference.create(QStringLiteral(":memory:"));
+    reference.execScript(schema);
+    DatabaseSession existing;
+    try {
+        // A file with a log may be in use or hold rows only the log has: read it without any
+        // right to write, so not even closing checkpoints or removes that log. A file without
+        // one is opened as usual, so the log its reading needs goes again when it closes.
+        if (QFileInfo::exists(out + QStringLiteral("-wal")))
+            existing.openReadOnly(out, password);
+        else
+            existing.open(out, password);
+    } catch (const DbError &e) {
+        say(QStringLiteral("%1 exists but cannot be read (%2); it is left as it is.").arg(out, e.message()));
+        return 1;
+    }
+    if (layoutOf(existing) != layoutOf(reference)) {
+        say(QStringLiteral("%1 exists with another layout than %2. It is left as it is, with its data: "
+                           "move it away to get a fresh file, or bring its tables up to date by hand.")
+                .arg(out, schemaPath));
+        return 1;
+    }
+    std::fprintf(stdout, "mkdb: keeping %s as it is\n", qPrintable(out));
+    return 0;
+}
+
+int layOutNew(const QString &out, const QString &password, const QString &schema)
+{
+    // Built under a temporary name, then linked to its name only if that is still free, so a
+    // file that appeared meanwhile is never overwritten.
+    QString temp;
+    {
+        QTemporaryFile t(out + QStringLiteral(".new-XXXXXX"));
+        if (!t.open()) {
+            say(QStringLiteral("cannot write beside %1").arg(out));
+            return 1;
+        }
+        temp = t.fileName();
+        t.setAutoRemove(false);
+    }
+    QFile::remove(temp); // our own empty placeholder: the store creates the file itself
+    try {
+        DatabaseSession db;
+        db.create(temp, password);
+        db.execScript(schema);
+    } catch (const DbError &e) {
+        say(e.message());
+        QFile::remove(temp);
+        return 1;
+    }
+    const int linked = ::link(QFile::encodeName(temp).constData(), QFile::encodeName(out).constData());
+    QFile::remove(temp);
+    if (linked != 0) {
+        say(QStringLiteral("%1 appeared while it was being laid out; it is left as it is").arg(out));
+        return 1;
+    }
+    std::fprintf(stdout, "mkdb: laid out %s\n", qPrintable(out));
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -10,20 +106,27 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    QFile schema(QString::fromLocal8Bit(argv[2]));
-    if (!schema.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "mkdb: cannot read %s\n", argv[2]);
+    const QString schemaPath = QString::fromLocal8Bit(argv[2]);
+    const QString password = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    QFile schemaFile(schemaPath);
+    if (!schemaFile.open(QIODevice::ReadOnly)) {
+        say(QStringLiteral("cannot read %1").arg(schemaPath));
         return 1;
     }
-    QFile::remove(out);
+    const QString schema = QString::fromUtf8(schemaFile.readAll());
     try {
-        zarvo::DatabaseSession db;
-        db.create(out, argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
-        db.execScript(QString::fromUtf8(schema.readAll()));
-    } catch (const zarvo::DbError &e) {
-        std::fprintf(stderr, "mkdb: %s\n", qPrintable(e.message()));
-        QFile::remove(out);
+        if (QFileInfo::exists(out))
+            return checkExisting(out, password, schema, schemaPath);
+        // A log without its file would be played into the new one.
+        for (const char *suffix : {"-wal", "-journal"}) {
+            if (QFileInfo::exists(out + QLatin1String(suffix))) {
+                say(QStringLiteral("%1%2 exists without %1; move it away first").arg(out, QLatin1String(suffix)));
+                return 1;
+            }
+        }
+        return layOutNew(out, password, schema);
+    } catch (const DbError &e) {
+        say(e.message());
         return 1;
     }
-    return 0;
 }

@@ -369,6 +369,44 @@ private slots:
         QCOMPARE(t.db.countRows("Employee"), 0);
     }
 
+    // The store reuses a deleted highest rowid for the next insert: a record set standing on
+    // the deleted row must not reach the punch that took its rowid.
+    void aRowDeletedElsewhereIsNeverConfusedWithItsSuccessor_data()
+    {
+        QTest::addColumn<bool>("deleting");
+        QTest::newRow("update") << false;
+        QTest::newRow("delete") << true;
+    }
+    void aRowDeletedElsewhereIsNeverConfusedWithItsSuccessor()
+    {
+        QFETCH(bool, deleting);
+        ServerDb t;
+        addPunchRow(t.db, "E1", QDate(2024, 1, 5), QTime(8, 0));
+        addPunchRow(t.db, "E1", QDate(2024, 1, 6), QTime(8, 0));
+        RecordSet a, b;
+        a.open(t.db, "Select * from timesheet");
+        a.moveLast();
+        b.open(t.db, "Select * from timesheet");
+        b.moveLast();
+        b.remove();
+        addPunchRow(t.db, "E2", QDate(2024, 1, 7), QTime(9, 15));
+
+        if (deleting) {
+            QVERIFY_THROWS_EXCEPTION(DbError, a.remove());
+        } else {
+            a.setValue("in1", "10:00:00");
+            QVERIFY_THROWS_EXCEPTION(DbError, a.update());
+        }
+        RecordSet check;
+        check.open(t.db, "Select * from timesheet where emp_id = 'E2'");
+        QCOMPARE(check.recordCount(), 1);
+        QCOMPARE(check.value("in1").toTime(), QTime(9, 15));
+        QCOMPARE(check.value("rsdate").toDate(), QDate(2024, 1, 7));
+        QCOMPARE(t.db.countRows("timesheet"), 2);
+        // The record set still shows the row as it was when it opened.
+        QCOMPARE(a.text("emp_id"), QString("E1"));
+    }
+
     void writesAreVisibleToAnotherConnectionAtOnce()
     {
         ServerDb t;

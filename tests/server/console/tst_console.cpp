@@ -354,13 +354,32 @@ private slots:
             titles << a->text();
         QCOMPARE(titles, QStringList({"&1 Zarvo Punch Clock System", "&2 About Zarvo Punch Clock System"}));
         QVERIFY(f.console->windowListActions().at(1)->isChecked());
+        QVERIFY(!f.console->windowListActions().at(0)->isCheckable()); // no empty box beside it
         QCOMPARE(menu("menuWindow")->actions().size(), 6);
         f.console->windowListActions().at(0)->trigger();
         QCOMPARE(f.console->mdiArea()->activeSubWindow()->widget(), findInsideConsole<Clock>());
         QVERIFY(f.console->windowListActions().at(0)->isChecked());
+        QVERIFY(!f.console->windowListActions().at(1)->isCheckable());
         findInsideConsole<Clock>()->closeWindow();
         QTRY_COMPARE(f.console->windowListActions().size(), 1);
         QCOMPARE(f.console->windowListActions().at(0)->text(), QString("&1 About Zarvo Punch Clock System"));
+    }
+
+    void statusBarSaysReadyOnceThePointerLeavesTheMenus()
+    {
+        QStatusBar *bar = f.console->statusBar();
+        QCOMPARE(bar->currentMessage(), QString("Ready"));
+        QMenu *window = menu("menuWindow");
+        window->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QAction *cascade = f.action(ID_WINDOW_CASCADE);
+        QTest::mouseMove(window, window->actionGeometry(cascade).center());
+        QTRY_COMPARE(bar->currentMessage(), QString("Arrange windows so they overlap"));
+        window->hide();
+        // What a menu sends when the pointer leaves an entry: an empty tip.
+        QStatusTipEvent leave{QString()};
+        QCoreApplication::sendEvent(f.console->menuBar(), &leave);
+        QTRY_COMPARE(bar->currentMessage(), QString("Ready"));
     }
 
     void windowArrangements()

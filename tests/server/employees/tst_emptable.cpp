@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 
 using namespace zarvo;
@@ -147,6 +148,42 @@ private slots:
         QCOMPARE(ctl<QTableView>(w, "DataGrid1")->model()->rowCount(), 0);
         Walk walk{w, f.boxes};
         QCOMPARE(walk.press(true), QString("EOF Reached"));
+    }
+
+    void opensWideEnoughForItsColumns_data()
+    {
+        QTest::addColumn<int>("areaWidth");
+        QTest::addColumn<bool>("roomForAll");
+        QTest::newRow("wide console") << 1240 << true;
+        QTest::newRow("narrow console") << 640 << false;
+    }
+
+    void opensWideEnoughForItsColumns()
+    {
+        QFETCH(int, areaWidth);
+        QFETCH(bool, roomForAll);
+        WindowFixture f;
+        f.area.resize(areaWidth, 720);
+        addEmployee(f.db(), "E1", "Annabelle", "Montgomery-Lee");
+        RecordSet rs;
+        rs.open(f.db(), "Select * from Employee");
+        rs.setValue("emp_address", "1234 West Forty-Second Street");
+        rs.setValue("city", "San Francisco");
+        rs.setValue("emp_state", "CA");
+        rs.setValue("zip", "94110");
+        rs.update();
+        EmpTable *w = ShowInsideConsole<EmpTable>();
+        QVERIFY(w);
+        QTableView *grid = ctl<QTableView>(w, "DataGrid1");
+        auto *frame = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        QCoreApplication::processEvents();
+        renderToPng(w, QStringLiteral("emptable-%1.png").arg(areaWidth));
+        // Wholly inside the console, never wider than it.
+        QVERIFY(f.area.viewport()->rect().contains(frame->geometry()));
+        // State and Zip are in view: nothing to scroll sideways.
+        QCOMPARE(grid->horizontalScrollBar()->maximum() == 0, roomForAll);
+        if (!roomForAll)
+            QCOMPARE(frame->width(), f.area.viewport()->width());
     }
 };
 

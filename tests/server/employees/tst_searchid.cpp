@@ -95,6 +95,7 @@ private slots:
         QTest::newRow("last name with a quote") << false << "o'neil" << QStringList{"Q'1|O'Neil|Sean|"};
         QTest::newRow("last name, no match") << false << "Smith" << QStringList{};
         QTest::newRow("last name beyond ASCII, any case") << false << "müller" << QStringList{"M1|Müller|Uli|"};
+        QTest::newRow("last name whose capitals are longer") << false << "straße" << QStringList{"S1|Straße|Ida|"};
     }
     void searches()
     {
@@ -108,6 +109,7 @@ private slots:
         addEmployee(f.db(), "Q'1", "Sean", "O'Neil");
         addEmployee(f.db(), "", "", "Blank");
         addEmployee(f.db(), "M1", "Uli", "Müller");
+        addEmployee(f.db(), "S1", "Ida", "Straße");
         SearchID *s = ShowInsideConsole<SearchID>();
         searchFor(s, true, "E2"); // something listed before, so emptying shows
         QCOMPARE(listed(s).size(), 1);

@@ -207,7 +207,7 @@ private slots:
                                              "RINBo Ray", "OUTBo Ray", ""}));
     }
 
-    void caseDifferingIdsDoNotShareADay()
+    void idsDifferingOnlyInCaseShareADay()
     {
         // Two IDs equal but for case find each other's rows through the case-blind store, as the
         // original select did; the employee editor refuses to create such pairs.

@@ -93,6 +93,14 @@ inline QByteArray readAtLeast(QTcpSocket &socket, qsizetype bytes, int timeoutMs
     return got + socket.readAll();
 }
 
+/// The server answers a probe on a fresh terminal: it is alive and serving.
+inline void probeAnswered(const Server &s)
+{
+    auto probe = connectTerminal(s);
+    probe->write("probe id");
+    QCOMPARE(readAtLeast(*probe, 3).right(3), QByteArray("NRF"));
+}
+
 /// Raises this process's descriptor limit: both ends of every test connection live here.
 inline void raiseDescriptorLimit()
 {
