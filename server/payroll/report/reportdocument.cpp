@@ -15,8 +15,10 @@ constexpr int kLineWidth = 15; // one screen pixel of the original designer
 
 int textFlags(const Control &c)
 {
+    // Only a growing control wraps: a fixed one keeps its figure on one line (wrapping would
+    // push the last digits out of sight below the box).
     int flags = int(c.align & Qt::AlignHorizontal_Mask) | Qt::AlignTop;
-    if (c.kind == ControlKind::Label || c.canGrow)
+    if (c.canGrow)
         flags |= Qt::TextWordWrap;
     return flags;
 }
@@ -165,7 +167,15 @@ void ReportDocument::paintBand(QPainter &painter, const PlacedBand &placed) cons
             const QString text = controlText(c, m_table, placed.row);
             if (text.isEmpty())
                 break;
-            painter.setFont(reportFont(c.font));
+            QFont font = reportFont(c.font);
+            // A figure wider than its fixed box (large earnings) is set smaller rather than cut
+            // off at the box's edge; past 60 % of its size it is cut after all.
+            if (!c.canGrow && !text.contains(QLatin1Char('\n'))) {
+                const qreal wide = QFontMetricsF(font).horizontalAdvance(text);
+                if (wide > r.width() && r.width() > 0)
+                    font.setPixelSize(std::max(1, int(font.pixelSize() * std::max(0.6, 0.95 * r.width() / wide))));
+            }
+            painter.setFont(font);
             painter.setPen(c.foreColor);
             painter.drawText(QRectF(r), textFlags(c), text);
             break;

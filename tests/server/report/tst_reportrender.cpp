@@ -111,6 +111,31 @@ private slots:
         QVERIFY(!blue(left + 2, middle - 38));
     }
 
+    void wideFigureStaysInItsColumn()
+    {
+        // Earnings too wide for their boxes are set smaller instead of being cut off.
+        ReportDesign d = worked::detail(logo);
+        d.setCaption("Section5", "Label30", "53.827875");
+        d.setCaption("Section5", "Label31", "2513.827875");
+        const ReportDocument doc(d, worked::detailRows(), PageSetup::a4());
+        const QImage page = doc.renderPage(0, 144); // 10 twips per pixel
+        const PlacedBand &footer = doc.layout().pages[0].bands[4]; // page header, header, 2 rows, footer
+        QCOMPARE(d.bands[footer.band].name, QString("Section5"));
+        const int top = (720 + footer.top + 1872) / 10, left = 360 / 10;
+        auto inkBetween = [&](int fromTwips, int toTwips) {
+            int ink = 0;
+            for (int y = top; y < top + 22; ++y)
+                for (int x = left + fromTwips / 10; x < left + toTwips / 10; ++x)
+                    ink += qGray(page.pixel(x, y)) < 100;
+            return ink;
+        };
+        // Drawn whole, the figures end short of their boxes' right edges (cut, they would reach them).
+        QVERIFY(inkBetween(9360, 10170) > 0);
+        QCOMPARE(inkBetween(10180, 10800), 0);
+        QVERIFY(inkBetween(8352, 9030) > 0);
+        QCOMPARE(inkBetween(9040, 9350), 0);
+    }
+
     void pdfHoldsTheSameTextAsThePreview_data()
     {
         QTest::addColumn<QString>("which");
