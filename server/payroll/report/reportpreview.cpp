@@ -253,8 +253,9 @@ void ReportPreview::pdfClicked()
                                       QStringLiteral("PDF files (*.pdf)"), objectName() + ".pdf");
     if (!file)
         return;
+    // Only ever a .pdf file: a chosen name such as the database's own gets ".pdf" added.
     QString path = *file;
-    if (QFileInfo(path).suffix().isEmpty())
+    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".pdf");
     saveAsPdf(path);
 }

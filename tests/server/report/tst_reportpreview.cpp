@@ -151,6 +151,16 @@ private slots:
         QVERIFY(text.contains("Employee 11"));
         QVERIFY(text.contains("Page 3 of 3"));
 
+        // Any other suffix gets ".pdf": a database chosen by mistake is never written over.
+        QFile db(dir.filePath("punched.mdb"));
+        QVERIFY(db.open(QIODevice::WriteOnly) && db.write("data") == 4);
+        db.close();
+        boxes.saveFiles.push_back(dir.filePath("punched.mdb"));
+        action(p, "SaveAsPdf")->trigger();
+        QVERIFY(QFile::exists(dir.filePath("punched.mdb.pdf")));
+        QVERIFY(db.open(QIODevice::ReadOnly));
+        QCOMPARE(db.readAll(), QByteArray("data"));
+
         // Cancelled: nothing written, nothing said.
         action(p, "SaveAsPdf")->trigger();
         QVERIFY(boxes.boxes.isEmpty());
