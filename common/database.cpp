@@ -200,7 +200,7 @@ void SessionImpl::finishPrewarm(bool wait, bool keep)
     for (size_t i = 0; i < p->tables.size(); ++i) {
         const QString t = p->tables[i].toLower();
         if (!tableRows.count(t))
-            tableRows[t] = std::move(p->rows[i]);
+            tableRows[t] = std::make_shared<RowIdList>(std::move(p->rows[i]));
     }
     // Replay what this connection did since the listing's snapshot began.
     for (const auto &[table, rowid, added] : log)
@@ -226,7 +226,16 @@ void SessionImpl::rowChanged(const QString &tableLower, qint64 rowid, bool added
     const auto t = tableRows.find(tableLower);
     if (t == tableRows.end())
         return;
-    auto &ids = t->second;
+    // Record sets may share the list (see RowIds): appending leaves what they see as it was;
+    // anything else is done on a copy of the list while it is shared.
+    auto &kept = t->second;
+    if (added && (kept->empty() || rowid > kept->back())) {
+        kept->push_back(rowid);
+        return;
+    }
+    if (kept.use_count() > 1)
+        kept = std::make_shared<RowIdList>(*kept);
+    auto &ids = *kept;
     if (added) {
         ids.insert(std::upper_bound(ids.begin(), ids.end(), rowid), rowid);
         return;

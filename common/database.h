@@ -132,6 +132,15 @@ public:
     /// the current one whose field equals the value, or to EOF. Returns !eof().
     bool find(const QString &criterion);
 
+    /// The current row's bookmark: its identity in the table, the same in every record set
+    /// over that table, so a row found by a narrow select can be shown in a wide one.
+    /// Throws DbError when there is no current row.
+    qint64 bookmark() const;
+    /// Moves to the row with that bookmark; false (position unchanged, but off a deleted row)
+    /// when this snapshot does not hold it or holds only a row deleted elsewhere meanwhile.
+    /// Costs a binary search, whatever the size of the set.
+    bool moveToBookmark(qint64 bookmark);
+
 private:
     std::unique_ptr<Snapshot> d;
 };

@@ -184,4 +184,24 @@ bool RecordSet::find(const QString &criterion)
     return false;
 }
 
+qint64 RecordSet::bookmark() const
+{
+    const Snapshot &s = need(d);
+    if (s.adding || s.pos < 0 || s.pos >= int(s.rowids.size()))
+        throw DbError(QStringLiteral("Either BOF or EOF is True: there is no current row"));
+    return s.rowids[size_t(s.pos)];
+}
+
+bool RecordSet::moveToBookmark(qint64 bookmark)
+{
+    Snapshot &s = need(d);
+    s.dropDeletedCurrent();
+    const auto it = std::lower_bound(s.rowids.begin(), s.rowids.end(), bookmark);
+    // A row deleted elsewhere may have left its bookmark to a newer row: it is not that row.
+    if (it == s.rowids.end() || *it != bookmark || s.deletedElsewhere.count(bookmark))
+        return false;
+    setPosition(int(it - s.rowids.begin()));
+    return true;
+}
+
 } // namespace zarvo

@@ -80,15 +80,21 @@ Snapshot::Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, con
         s->finishPrewarm(true);
     const auto known = wholeTable ? s->tableRows.find(tableLower) : s->tableRows.end();
     if (known != s->tableRows.end()) {
-        rowids = known->second;
+        rowids = RowIds(known->second);
     } else {
         Statement ids(*s, QStringLiteral("SELECT _rowid_ FROM %1 %2 ORDER BY _rowid_").arg(quoted(table), where));
         for (int i = 0; i < params.size(); ++i)
             ids.bind(i + 1, params[i]);
+        RowIdList listed;
         while (ids.step())
-            rowids.push_back(sqlite3_column_int64(ids.get(), 0));
-        if (wholeTable)
-            s->tableRows[tableLower] = rowids;
+            listed.push_back(sqlite3_column_int64(ids.get(), 0));
+        if (wholeTable) {
+            auto kept = std::make_shared<RowIdList>(std::move(listed));
+            s->tableRows[tableLower] = kept;
+            rowids = RowIds(kept);
+        } else {
+            rowids = RowIds(std::move(listed));
+        }
     }
     pos = rowids.empty() ? -1 : 0;
     s->live.push_back(this);
@@ -191,7 +197,7 @@ void Snapshot::dropDeletedCurrent()
     if (pos < 0 || pos >= int(rowids.size()))
         return;
     pinned.erase(rowids[size_t(pos)]);
-    rowids.erase(rowids.begin() + pos);
+    rowids.erase(size_t(pos));
     m_block = -1; // block boundaries moved
 }
 

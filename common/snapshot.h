@@ -2,6 +2,7 @@
 // Internals of the store: the connection's shared state and a record set's snapshot.
 
 #include "database.h"
+#include "rowids.h"
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -72,7 +73,7 @@ public:
     // Every rowid of a table, kept once a whole-table select has listed them and then followed
     // through each insert and delete of this connection, so reopening a whole large table costs
     // a copy instead of a scan. Dropped whenever writes bypass record sets.
-    std::unordered_map<QString, std::vector<qint64>> tableRows;
+    std::unordered_map<QString, std::shared_ptr<RowIdList>> tableRows;
 
     void rowAdded(const QString &tableLower, qint64 rowid);
     void rowDeleted(const QString &tableLower, qint64 rowid);
@@ -107,7 +108,7 @@ public:
     const QString &tableLower;
     const QString &projection; // the select list
     const std::vector<Column> &cols;
-    std::vector<qint64> rowids; // ascending: the order rows were added
+    RowIds rowids; // ascending: the order rows were added
     std::unordered_map<qint64, Row> pinned;
     std::unordered_set<qint64> deletedElsewhere; // rows another record set deleted since opening
     int pos = -1;

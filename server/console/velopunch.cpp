@@ -14,6 +14,7 @@
 #include "payroll.h"
 #include "punchserver.h"
 #include "searchid.h"
+#include "timesheets.h"
 #include "../punch/clockwindow.h"
 #include <QAction>
 #include <QCloseEvent>
@@ -224,7 +225,7 @@ void VeloPunch::invoke(int id)
             Dialogs::openWithDefaultHandler(Module1::programFolder() + QStringLiteral("/help.doc"));
             break;
         case ID_LOGIN: ShowInsideConsole<LogIn>(); break;
-        case ID_TIMESHEETS: notAvailableYet(QStringLiteral("Time Sheets")); break;
+        case ID_TIMESHEETS: ShowInsideConsole<Timesheets>(); break;
         case ID_PAYROLLREPORTS: ShowInsideConsole<Payroll>(); break;
         case ID_NEWEMPLOYEE: ShowInsideConsole<Employee>(); break;
         case ID_CLOCK: ShowInsideConsole<Clock>(); break;

@@ -1,11 +1,9 @@
 #include "emptable.h"
 #include "dialogs.h"
 #include "module1.h"
-#include <QDate>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -14,52 +12,6 @@
 #include <QVBoxLayout>
 
 using namespace zarvo;
-
-EmpTableModel::EmpTableModel(const RecordSet *rs, QObject *parent)
-    : QAbstractTableModel(parent), m_rs(rs)
-{
-}
-
-int EmpTableModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_rs->recordCount();
-}
-
-int EmpTableModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rs->fieldNames().size());
-}
-
-QVariant EmpTableModel::data(const QModelIndex &index, int role) const
-{
-    if (role != Qt::DisplayRole || !index.isValid())
-        return {};
-    QVariant v;
-    try {
-        v = m_rs->valueAt(index.row(), index.column());
-    } catch (const DbError &) {
-        return {};
-    }
-    switch (v.typeId()) {
-    case QMetaType::QDate: return QLocale().toString(v.toDate(), QLocale::ShortFormat);
-    case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
-    default: return v.isValid() ? v.toString() : QString();
-    }
-}
-
-QVariant EmpTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role != Qt::DisplayRole)
-        return {};
-    if (orientation == Qt::Horizontal)
-        return m_rs->fieldNames().value(section);
-    return section + 1;
-}
-
-Qt::ItemFlags EmpTableModel::flags(const QModelIndex &index) const
-{
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-}
 
 EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent)
 {
@@ -75,7 +27,7 @@ EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent)
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setAlternatingRowColors(true);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
-    m_model = new EmpTableModel(&m_rs, this);
+    m_model = new RecordSetModel(&m_rs, this);
 
     auto makeButton = [this](const char *name, const QString &caption) {
         auto *b = new QPushButton(caption, this);

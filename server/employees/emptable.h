@@ -3,26 +3,10 @@
 
 #include "consolewindow.h"
 #include "database.h"
-#include <QAbstractTableModel>
+#include "recordsetmodel.h"
 
 class QPushButton;
 class QTableView;
-
-/// Read-only table model over an open record set: one row per record, headed by its field
-/// names (the select's aliases).
-class EmpTableModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    explicit EmpTableModel(const zarvo::RecordSet *rs, QObject *parent = nullptr);
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
-
-private:
-    const zarvo::RecordSet *m_rs;
-};
 
 /// Window "Employee Table": grid `DataGrid1`, buttons `PushButton1` "Previous",
 /// `PushButton2` "Next", `PushButton3` "Close". The grid's selected row and the record set's
@@ -47,7 +31,7 @@ private:
     void openWideEnoughFor(int columns);
 
     zarvo::RecordSet m_rs;
-    EmpTableModel *m_model = nullptr;
+    zarvo::RecordSetModel *m_model = nullptr;
     QTableView *m_grid = nullptr;
     QPushButton *m_previous = nullptr;
     QPushButton *m_next = nullptr;

@@ -2,6 +2,7 @@
 // The server's start-up module: the shared database connection and the program-wide values.
 
 #include "database.h"
+#include <QDate>
 #include <QObject>
 #include <QString>
 
@@ -16,6 +17,9 @@ public:
     /// Hands one employee (and one of its days) from one window to the next.
     QString SelectedEmpID;
     QString SelectedDate;
+    /// The day SelectedDate shows, kept as a date: the shown text follows the desktop's date
+    /// format and is never read back.
+    QDate SelectedDay;
 
     bool adminLocked() const { return m_adminLocked; }
     void setAdminLocked(bool locked);

@@ -407,6 +407,42 @@ private slots:
         QCOMPARE(a.text("emp_id"), QString("E1"));
     }
 
+    // Whole-table record sets share the connection's list of the table's rows: what each sees
+    // stays its own whatever the others and the connection add or delete afterwards.
+    void wholeTableRecordSetsKeepTheirOwnRows()
+    {
+        ServerDb t;
+        for (const char *id : {"E1", "E2", "E3"})
+            addPunchRow(t.db, id, QDate(2024, 1, 5));
+        auto count = [&](const char *sql) { return ids(t.db, sql).size(); };
+        QCOMPARE(count("Select * from timesheet"), 3); // the list is kept from here on
+        RecordSet a, b;
+        a.open(t.db, "Select * from timesheet");
+        addPunchRow(t.db, "E4", QDate(2024, 1, 6));
+        b.open(t.db, "Select * from timesheet");
+        QCOMPARE(a.recordCount(), 3);
+        QCOMPARE(b.recordCount(), 4);
+
+        b.moveFirst();
+        b.moveNext();
+        b.remove(); // E2
+        QCOMPARE(ids(t.db, "Select * from timesheet"), (QStringList{"E1", "E3", "E4"}));
+        QCOMPARE(a.recordCount(), 3);
+        a.moveFirst();
+        a.moveNext();
+        QCOMPARE(a.text("emp_id"), QString("E2")); // deleted elsewhere, still seen here
+
+        a.addNew();
+        a.setValue("emp_id", "E5");
+        a.setValue("rsdate", "01/07/2024");
+        a.update();
+        QCOMPARE(a.recordCount(), 4);
+        QCOMPARE(b.recordCount(), 4);
+        QCOMPARE(ids(t.db, "Select * from timesheet"), (QStringList{"E1", "E3", "E4", "E5"}));
+        a.moveLast();
+        QCOMPARE(a.text("emp_id"), QString("E5"));
+    }
+
     void writesAreVisibleToAnotherConnectionAtOnce()
     {
         ServerDb t;

@@ -222,6 +222,7 @@ private slots:
         QTest::newRow("Change Employee ID") << int(ID_CHANGEEMPLOYEEID) << "SearchID" << true;
         QTest::newRow("Employee Table") << int(ID_EMPLOYEETABLE) << "EmpTable" << true;
         QTest::newRow("Company Info") << int(ID_COMPANYINFO) << "Company" << true;
+        QTest::newRow("Time Sheets") << int(ID_TIMESHEETS) << "Timesheets" << true;
         QTest::newRow("Payroll Reports") << int(ID_PAYROLLREPORTS) << "Payroll" << true;
     }
     void commandOpensOneWindow()
@@ -292,24 +293,6 @@ private slots:
             QCOMPARE(f.boxes->last().buttons, zarvo::BoxButtons::Ok);
         }
         QVERIFY(Module1::instance().adminLocked()); // nothing else changes
-        QCOMPARE(f.windowCount(), 0);
-    }
-
-    void windowsNotBuiltYetSayTheyAreNotAvailable_data()
-    {
-        QTest::addColumn<int>("id");
-        QTest::newRow("Time Sheets") << int(ID_TIMESHEETS);
-    }
-    void windowsNotBuiltYetSayTheyAreNotAvailable()
-    {
-        QFETCH(int, id);
-        f.console->invoke(id);
-        QVERIFY(f.boxes->boxes.isEmpty()); // locked
-        Module1::instance().setAdminLocked(false);
-        f.console->invoke(id);
-        QCOMPARE(f.boxes->boxes.size(), 1);
-        QCOMPARE(f.boxes->last().icon, BoxIcon::Information);
-        QVERIFY(f.boxes->last().text.contains("not available yet"));
         QCOMPARE(f.windowCount(), 0);
     }
 
