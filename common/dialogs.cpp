@@ -7,6 +7,8 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
@@ -164,6 +166,21 @@ public:
                              : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
         QDesktopServices::openUrl(url);
     }
+
+    std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                        const QString &startPath) override
+    {
+        const QString file = QFileDialog::getSaveFileName(parent, title, startPath, filter);
+        if (file.isEmpty())
+            return std::nullopt;
+        return file;
+    }
+
+    bool print(QWidget *parent, QPrinter *printer) override
+    {
+        QPrintDialog dialog(printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
 };
 
 // Answers every box at once (Ok, Yes; inputs and file dialogs cancelled) and prints it to
@@ -213,6 +230,13 @@ QString g_programTitle;
 
 } // namespace
 
+std::optional<QString> DialogHandler::saveFileName(QWidget *, const QString &, const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
+bool DialogHandler::print(QWidget *, QPrinter *) { return false; }
+
 namespace Dialogs {
 
 void setProgramTitle(const QString &title) { g_programTitle = title; }
@@ -250,6 +274,14 @@ std::optional<QString> openFileName(QWidget *parent, const QString &title, const
 }
 
 void openWithDefaultHandler(const QString &pathOrUrl) { handler()->openWithDefaultHandler(pathOrUrl); }
+
+std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                    const QString &startPath)
+{
+    return handler()->saveFileName(parent, title, filter, startPath);
+}
+
+bool print(QWidget *parent, QPrinter *printer) { return handler()->print(parent, printer); }
 
 } // namespace Dialogs
 } // namespace zarvo

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace zarvo {
@@ -39,6 +40,13 @@ public:
                                                 const QString &filter, const QString &startPath) = 0;
     /// Hands a file path or web address to the desktop; the result is not examined.
     virtual void openWithDefaultHandler(const QString &pathOrUrl) = 0;
+    /// Save-file dialog (it asks before replacing a file); std::nullopt when cancelled. A handler
+    /// that does not show it answers as cancelled.
+    virtual std::optional<QString> saveFileName(QWidget *parent, const QString &title,
+                                                const QString &filter, const QString &startPath);
+    /// The print dialog; the choices are written into `printer`. False when cancelled (the
+    /// answer of a handler that does not show it).
+    virtual bool print(QWidget *parent, QPrinter *printer);
 };
 
 namespace Dialogs {
@@ -60,6 +68,9 @@ std::optional<QString> input(QWidget *parent, const QString &prompt, const QStri
 std::optional<QString> openFileName(QWidget *parent, const QString &title, const QString &filter,
                                     const QString &startPath = {});
 void openWithDefaultHandler(const QString &pathOrUrl);
+std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                    const QString &startPath = {});
+bool print(QWidget *parent, QPrinter *printer);
 
 } // namespace Dialogs
 } // namespace zarvo

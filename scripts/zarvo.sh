@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 # The xcb platform plugins come only as a recommendation of Qt's GUI library: named here so the
 # server can open a window; the fonts give the headless tests real text to lay out.
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlcipher-dev
-          libxlsxwriter-dev fonts-dejavu-core xdg-utils)
+          libxlsxwriter-dev fonts-dejavu-core fonts-liberation2 xdg-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

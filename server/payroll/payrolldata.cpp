@@ -1,6 +1,7 @@
 #include "payrolldata.h"
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QSet>
 #include <limits>
 
 namespace zarvo {
@@ -151,7 +152,56 @@ CompanyFacts lookUpCompany(DatabaseSession &db)
 
 QString reportDate(const QDate &date)
 {
-    return QLocale().toString(date, QStringLiteral("dd-MMM-yyyy"));
+    return QLocale::c().toString(date, QStringLiteral("dd-MMM-yyyy")); // English months everywhere
+}
+
+QList<PayrollException> findExceptions(DatabaseSession &db, const PayPeriod &period, const QStringList &employees)
+{
+    QList<PayrollException> found;
+    const bool everyone = employees.isEmpty();
+    const QStringList ids = everyone ? allEmployeeIds(db) : employees;
+    QSet<QString> known; // IDs compared as the store compares them: case-blind
+    for (const QString &id : allEmployeeIds(db))
+        known.insert(id.toCaseFolded());
+    QSet<QString> seen;
+    for (const QString &id : ids) {
+        if (seen.contains(id))
+            continue;
+        seen.insert(id);
+        const EmployeeFacts e = lookUpEmployee(db, id);
+        if (e.found && (!wageValue(e.regWage) || !wageValue(e.otWage)))
+            found.append(PayrollException{id, QVariant(), QVariant(), QVariant(), QVariant(), QStringLiteral("no-wage")});
+        RecordSet rs = openPeriod(db, id, period);
+        for (; !rs.eof(); rs.moveNext()) {
+            const QVariant day = rs.value(QStringLiteral("rsdate"));
+            if (!e.found) {
+                found.append(PayrollException{rs.text(QStringLiteral("emp_id")), day, QVariant(), QVariant(), QVariant(),
+                               QStringLiteral("unknown-employee")});
+                continue;
+            }
+            for (const SelectedPair &p : selectPairs(rs)) {
+                QString problem;
+                if (!ComputePairHours(p.timeIn, p.timeOut))
+                    problem = QStringLiteral("incomplete");
+                else if (runsPastMidnight(p.timeIn, p.timeOut))
+                    problem = QStringLiteral("past-midnight");
+                if (!problem.isEmpty())
+                    found.append(PayrollException{rs.text(QStringLiteral("emp_id")), day, p.pair, p.timeIn, p.timeOut, problem});
+            }
+        }
+    }
+    if (everyone) {
+        // Punches of IDs that match no employee, in table order.
+        RecordSet rs;
+        rs.open(db, QStringLiteral("Select * from timesheet where rsdate >= #") + dayText(period.from) +
+                        QStringLiteral("# and rsdate <= #") + dayText(period.to) + QLatin1Char('#'));
+        for (; !rs.eof(); rs.moveNext()) {
+            if (!known.contains(rs.text(QStringLiteral("emp_id")).toCaseFolded()))
+                found.append(PayrollException{rs.text(QStringLiteral("emp_id")), rs.value(QStringLiteral("rsdate")), QVariant(),
+                               QVariant(), QVariant(), QStringLiteral("unknown-employee")});
+        }
+    }
+    return found;
 }
 
 } // namespace zarvo

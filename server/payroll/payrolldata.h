@@ -124,4 +124,21 @@ CompanyFacts lookUpCompany(DatabaseSession &db);
 /// "dd-MMM-yyyy", the reports' printed date.
 QString reportDate(const QDate &date);
 
+/// A pair or a day the runs cannot count, or count in a way a person should look at:
+/// "incomplete" (not counted), "past-midnight" (counted into the next day), "no-wage" (an
+/// employee with an empty wage), "unknown-employee" (punches of an ID that matches no employee).
+struct PayrollException {
+    QString empId;
+    QVariant rsdate;
+    QVariant pair;
+    QVariant timeIn;
+    QVariant timeOut;
+    QString problem;
+};
+
+/// The exceptions of the period for the given IDs, in their order (each ID once); with no IDs,
+/// for every employee and also the punches of IDs that match no employee.
+QList<PayrollException> findExceptions(DatabaseSession &db, const PayPeriod &period,
+                                       const QStringList &employees);
+
 } // namespace zarvo

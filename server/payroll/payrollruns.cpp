@@ -70,19 +70,21 @@ bool PayrollRun::clearChunk()
     return true;
 }
 
-ReportHeaderCaptions PayrollRun::headerCaptions() const
+ReportHeaderCaptions reportHeaderCaptions(DatabaseSession &db, const PayPeriod &period)
 {
     ReportHeaderCaptions h;
-    h.Label5 = reportDate(m_period.from);
-    h.Label6 = reportDate(m_period.to);
+    h.Label5 = reportDate(period.from);
+    h.Label6 = reportDate(period.to);
     h.Label8 = reportDate(Clock::now().date());
     try {
-        h.company = lookUpCompany(m_db);
+        h.company = lookUpCompany(db);
     } catch (const DbError &) {
         // No company header: those captions keep their design text.
     }
     return h;
 }
+
+ReportHeaderCaptions PayrollRun::headerCaptions() const { return reportHeaderCaptions(m_db, m_period); }
 
 // ---- DetailRun ---------------------------------------------------------------------------------
 
@@ -135,24 +137,25 @@ bool DetailRun::step()
     return false;
 }
 
-void DetailRun::fillCaptions()
+DetailCaptions detailCaptions(DatabaseSession &db, const PayPeriod &period,
+                              const std::optional<ChosenEmployee> &employee, const PayPeriodTotals &totals)
 {
-    DetailCaptions &c = m_captions;
-    c.header = headerCaptions();
-    const PayPeriodTotals &t = m_figures.totals;
+    DetailCaptions c;
+    c.header = reportHeaderCaptions(db, period);
+    const PayPeriodTotals &t = totals;
     c.Label17 = c.Label23 = generalNumber(t.regular);
     c.Label18 = c.Label24 = generalNumber(t.overtime);
     c.Label19 = c.Label25 = generalNumber(t.work);
-    if (!m_employee)
-        return; // name, wages and per-column earnings keep their design text
-    c.Label16 = m_employee->name;
+    if (!employee)
+        return c; // name, wages and per-column earnings keep their design text
+    c.Label16 = employee->name;
     EmployeeFacts e;
     try {
-        e = lookUpEmployee(m_db, m_employee->id);
+        e = lookUpEmployee(db, employee->id);
     } catch (const DbError &) {
     }
     if (!e.found)
-        return;
+        return c;
     const auto wageText = [](const QVariant &w) {
         const std::optional<double> v = wageValue(w);
         return v ? generalNumber(*v) : QString(); // an empty wage shows empty
@@ -163,7 +166,10 @@ void DetailRun::fillCaptions()
     c.Label29 = generalNumber(earn.regular);
     c.Label30 = generalNumber(earn.overtime);
     c.Label31 = generalNumber(earn.total);
+    return c;
 }
+
+void DetailRun::fillCaptions() { m_captions = detailCaptions(m_db, m_period, m_employee, m_figures.totals); }
 
 // ---- SummaryRun --------------------------------------------------------------------------------
 
@@ -210,6 +216,8 @@ bool SummaryRun::step()
         return true;
     case Stage::Captions:
         m_captions.header = headerCaptions();
+        m_captions.period = m_period;
+        m_captions.ids = m_ids;
         finish(Outcome::Report);
         return false;
     }

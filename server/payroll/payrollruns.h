@@ -41,13 +41,24 @@ struct DetailCaptions {
 /// Run-time captions of the summary report (its numbers come from the `summary` rows).
 struct SummaryCaptions {
     ReportHeaderCaptions header;
+    /// The run's period and ticked IDs: the preview lists the pairs they leave out.
+    PayPeriod period;
+    QStringList ids;
 };
+
 
 /// The employee the detailed run reports: the first ticked list item.
 struct ChosenEmployee {
     QString id;   ///< the item's "Employee ID"
     QString name; ///< the item's text, printed as the name
 };
+
+/// Header captions of a report over `period`: the dates, today and the first `company` row.
+ReportHeaderCaptions reportHeaderCaptions(DatabaseSession &db, const PayPeriod &period);
+/// The detailed report's captions from the chosen employee's period totals (no employee: the
+/// name, wages and per-column earnings keep their design text).
+DetailCaptions detailCaptions(DatabaseSession &db, const PayPeriod &period,
+                              const std::optional<ChosenEmployee> &employee, const PayPeriodTotals &totals);
 
 /// Base of both runs: the step loop and the outcome.
 class PayrollRun : public QObject {

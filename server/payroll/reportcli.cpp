@@ -1,7 +1,9 @@
 #include "reportcli.h"
 #include "database.h"
 #include "module1.h"
+#include "payrollbinding.h"
 #include "payrolldata.h"
+#include "payrolldesigns.h"
 #include "tableexport.h"
 #include <QBuffer>
 #include <QFileInfo>
@@ -13,8 +15,8 @@ QString reportUsage()
 {
     return QStringLiteral(
         "usage:\n"
-        "  ZarvoReport summary    --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID]... [--csv FILE] [--xlsx FILE] [--database FILE]\n"
-        "  ZarvoReport detail     --from MM/DD/YYYY --to MM/DD/YYYY --employee ID [--csv FILE] [--xlsx FILE] [--database FILE]\n"
+        "  ZarvoReport summary    --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID]... [--csv FILE] [--xlsx FILE] [--pdf FILE] [--database FILE]\n"
+        "  ZarvoReport detail     --from MM/DD/YYYY --to MM/DD/YYYY --employee ID [--csv FILE] [--xlsx FILE] [--pdf FILE] [--database FILE]\n"
         "  ZarvoReport exceptions --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID]... [--database FILE]\n"
         "Dates may also be written YYYY-MM-DD. Without --employee, every employee in table order.\n");
 }
@@ -25,7 +27,7 @@ struct Options {
     QString command;
     PayPeriod period;
     QStringList employees;
-    QString csv, xlsx, database;
+    QString csv, xlsx, pdf, database;
 };
 
 QDate parseDay(const QString &text)
@@ -58,7 +60,8 @@ std::optional<Options> parse(const QStringList &args, const QString &defaultData
         const QString &a = args[i];
         const bool known = a == QLatin1String("--from") || a == QLatin1String("--to") ||
                            a == QLatin1String("--employee") || a == QLatin1String("--csv") ||
-                           a == QLatin1String("--xlsx") || a == QLatin1String("--database");
+                           a == QLatin1String("--xlsx") || a == QLatin1String("--pdf") ||
+                           a == QLatin1String("--database");
         if (!known) {
             problem = QStringLiteral("unknown option \"%1\"").arg(a);
             return std::nullopt;
@@ -82,6 +85,8 @@ std::optional<Options> parse(const QStringList &args, const QString &defaultData
             o.csv = v;
         } else if (a == QLatin1String("--xlsx")) {
             o.xlsx = v;
+        } else if (a == QLatin1String("--pdf")) {
+            o.pdf = v;
         } else {
             o.database = v;
         }
@@ -90,13 +95,13 @@ std::optional<Options> parse(const QStringList &args, const QString &defaultData
         problem = QStringLiteral("--from and --to are both needed");
     else if (o.command == QLatin1String("detail") && o.employees.size() != 1)
         problem = QStringLiteral("detail needs exactly one --employee");
-    else if (o.command == QLatin1String("exceptions") && (!o.csv.isEmpty() || !o.xlsx.isEmpty()))
+    else if (o.command == QLatin1String("exceptions") && (!o.csv.isEmpty() || !o.xlsx.isEmpty() || !o.pdf.isEmpty()))
         problem = QStringLiteral("exceptions writes to standard output only");
     if (!problem.isEmpty())
         return std::nullopt;
     // Data is sacred: an export never lands on the database it reads.
     const QString dbPath = QFileInfo(o.database).absoluteFilePath();
-    for (const QString &target : {o.csv, o.xlsx}) {
+    for (const QString &target : {o.csv, o.xlsx, o.pdf}) {
         if (!target.isEmpty() && QFileInfo(target).absoluteFilePath() == dbPath) {
             problem = QStringLiteral("refusing to write over the database %1").arg(o.database);
             return std::nullopt;
@@ -107,54 +112,25 @@ std::optional<Options> parse(const QStringList &args, const QString &defaultData
 
 void say(QIODevice &err, const QString &text) { err.write(text.toUtf8() + '\n'); }
 
+/// The report's pages as the preview shows them, written as PDF when --pdf asks for it.
+bool writePdf(const report::ReportDesign &design, const ExportTable &rows, const Options &o, QIODevice &err)
+{
+    if (o.pdf.isEmpty())
+        return true;
+    QString error;
+    if (report::writeReportPdf(design, report::boundTableOf(rows), o.pdf, &error))
+        return true;
+    say(err, QStringLiteral("ZarvoReport: cannot write %1: %2").arg(o.pdf, error));
+    return false;
+}
+
 /// Exceptions: what the runs cannot count or count in a way a person should look at.
 ExportTable exceptionsTable(DatabaseSession &db, const Options &o)
 {
     ExportTable t;
     t.header = QStringList{"emp_id", "rsdate", "pair", "time_in", "time_out", "problem"};
-    const bool everyone = o.employees.isEmpty();
-    const QStringList ids = everyone ? allEmployeeIds(db) : o.employees;
-    QSet<QString> known; // IDs compared as the store compares them: case-blind
-    for (const QString &id : allEmployeeIds(db))
-        known.insert(id.toCaseFolded());
-    QSet<QString> seen;
-    for (const QString &id : ids) {
-        if (seen.contains(id))
-            continue;
-        seen.insert(id);
-        const EmployeeFacts e = lookUpEmployee(db, id);
-        if (e.found && (!wageValue(e.regWage) || !wageValue(e.otWage)))
-            t.rows.append({id, QVariant(), QVariant(), QVariant(), QVariant(), QStringLiteral("no-wage")});
-        RecordSet rs = openPeriod(db, id, o.period);
-        for (; !rs.eof(); rs.moveNext()) {
-            const QVariant day = rs.value(QStringLiteral("rsdate"));
-            if (!e.found) {
-                t.rows.append({rs.text(QStringLiteral("emp_id")), day, QVariant(), QVariant(), QVariant(),
-                               QStringLiteral("unknown-employee")});
-                continue;
-            }
-            for (const SelectedPair &p : selectPairs(rs)) {
-                QString problem;
-                if (!ComputePairHours(p.timeIn, p.timeOut))
-                    problem = QStringLiteral("incomplete");
-                else if (runsPastMidnight(p.timeIn, p.timeOut))
-                    problem = QStringLiteral("past-midnight");
-                if (!problem.isEmpty())
-                    t.rows.append({rs.text(QStringLiteral("emp_id")), day, p.pair, p.timeIn, p.timeOut, problem});
-            }
-        }
-    }
-    if (everyone) {
-        // Punches of IDs that match no employee, in table order.
-        RecordSet rs;
-        rs.open(db, QStringLiteral("Select * from timesheet where rsdate >= #") + dayText(o.period.from) +
-                        QStringLiteral("# and rsdate <= #") + dayText(o.period.to) + QLatin1Char('#'));
-        for (; !rs.eof(); rs.moveNext()) {
-            if (!known.contains(rs.text(QStringLiteral("emp_id")).toCaseFolded()))
-                t.rows.append({rs.text(QStringLiteral("emp_id")), rs.value(QStringLiteral("rsdate")), QVariant(),
-                               QVariant(), QVariant(), QStringLiteral("unknown-employee")});
-        }
-    }
+    for (const PayrollException &e : findExceptions(db, o.period, o.employees))
+        t.rows.append({e.empId, e.rsdate, e.pair, e.timeIn, e.timeOut, e.problem});
     return t;
 }
 
@@ -195,7 +171,12 @@ int runReportCommand(const QStringList &args, const QString &defaultDatabase, QI
             QList<SummaryRow> rows;
             for (const QString &id : ids)
                 rows.append(computeSummary(db, id, o->period));
-            return writeOut(summaryTable(rows), *o, out, err) ? ReportOk : ReportStoreFailed;
+            const ExportTable table = summaryTable(rows);
+            if (!writeOut(table, *o, out, err))
+                return ReportStoreFailed;
+            report::ReportDesign design = report::summaryDesign();
+            report::applyHeader(design, reportHeaderCaptions(db, o->period));
+            return writePdf(design, table, *o, err) ? ReportOk : ReportStoreFailed;
         }
         if (o->command == QLatin1String("detail")) {
             const DetailFigures f = computeDetail(db, o->employees.first(), o->period);
@@ -206,10 +187,16 @@ int runReportCommand(const QStringList &args, const QString &defaultDatabase, QI
                                         "(time-in %4, time-out %5); the rows before it are written")
                              .arg(f.incomplete->empId, cellText(f.incomplete->rsdate))
                              .arg(f.incomplete->pair)
-                             .arg(cellText(f.incomplete->timeIn), cellText(f.incomplete->timeOut)));
-                return ReportIncomplete;
+                             .arg(cellText(f.incomplete->timeIn), cellText(f.incomplete->timeOut)) +
+                         (o->pdf.isEmpty() ? QString() : QStringLiteral("; no PDF is written")));
+                return ReportIncomplete; // as in the server: no report for an incomplete pair
             }
-            return ReportOk;
+            const QString id = o->employees.first();
+            const EmployeeFacts e = lookUpEmployee(db, id);
+            report::ReportDesign design = report::detailDesign();
+            report::applyCaptions(design, detailCaptions(db, o->period, ChosenEmployee{id, e.found ? e.name() : id},
+                                                         f.totals));
+            return writePdf(design, detailTable(f.rows), *o, err) ? ReportOk : ReportStoreFailed;
         }
         return writeOut(exceptionsTable(db, *o), *o, out, err) ? ReportOk : ReportStoreFailed;
     } catch (const DbError &e) {

@@ -1,10 +1,59 @@
 #include "reportview.h"
+#include "module1.h"
+#include "payrollbinding.h"
+#include "payrollreports.h"
+#include <QPointer>
+#include <QTimer>
 
 namespace zarvo {
+namespace {
 
-// The report designs and their preview come next; until then a run ends with its work table
-// filled and its captions worked out, and nothing more opens.
-void showDetailReport(QWidget *, const DetailCaptions &) {}
-void showSummaryReport(QWidget *, const SummaryCaptions &) {}
+// The report's data: every row of its work table as the run left it. A record set that cannot
+// be opened leaves the report without rows; it still opens.
+void bindWorkTable(report::PayrollReport &r)
+{
+    RecordSet rs;
+    try {
+        rs.open(Module1::instance().db, QStringLiteral("Select * from ") + r.table());
+    } catch (const DbError &) {
+    }
+    r.bind(rs);
+}
+
+} // namespace
+
+void showDetailReport(QWidget *, const DetailCaptions &captions)
+{
+    report::PayrollReport &r = report::detailReport();
+    r.restoreDesign(); // captions a run leaves unset show the design's text, not the last run's
+    report::applyCaptions(r.design(), captions);
+    bindWorkTable(r);
+    r.show();
+}
+
+void showSummaryReport(QWidget *, const SummaryCaptions &captions)
+{
+    report::PayrollReport &r = report::summaryReport();
+    r.restoreDesign();
+    report::applyCaptions(r.design(), captions);
+    bindWorkTable(r);
+    r.setNotCounted(QStringLiteral("Looking for pairs that were not counted..."), {});
+    QPointer<report::ReportPreview> preview = r.show();
+    // The first page shows at once; the exceptions follow on the next event-loop turn.
+    QTimer::singleShot(0, preview.data(), [captions] {
+        QList<PayrollException> found;
+        try {
+            found = findExceptions(Module1::instance().db, captions.period, captions.ids);
+        } catch (const DbError &e) {
+            report::summaryReport().setNotCounted(
+                QStringLiteral("The pairs left out could not be listed: %1").arg(e.message()), {});
+            return;
+        }
+        QStringList lines;
+        for (const PayrollException &e : found)
+            lines << report::exceptionText(e);
+        report::summaryReport().setNotCounted(report::exceptionSummary(found), lines);
+    });
+}
 
 } // namespace zarvo

@@ -97,4 +97,25 @@ std::optional<QString> BoxRecorder::openFileName(QWidget *, const QString &title
 
 void BoxRecorder::openWithDefaultHandler(const QString &pathOrUrl) { opened.append(pathOrUrl); }
 
+std::optional<QString> BoxRecorder::saveFileName(QWidget *, const QString &title, const QString &,
+                                                 const QString &)
+{
+    saveDialogTitles.append(title);
+    if (saveFiles.empty())
+        return std::nullopt;
+    auto a = saveFiles.front();
+    saveFiles.pop_front();
+    return a;
+}
+
+bool BoxRecorder::print(QWidget *, QPrinter *)
+{
+    ++printDialogs;
+    if (printAnswers.empty())
+        return false;
+    const bool a = printAnswers.front();
+    printAnswers.pop_front();
+    return a;
+}
+
 } // namespace zarvo::test

@@ -50,6 +50,14 @@ public:
                                         const QString &startPath) override;
     void openWithDefaultHandler(const QString &pathOrUrl) override;
 
+    std::deque<std::optional<QString>> saveFiles; ///< next save-dialog answers; cancel when empty
+    QStringList saveDialogTitles;
+    std::deque<bool> printAnswers;                ///< next print-dialog answers; cancel when empty
+    int printDialogs = 0;
+    std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                        const QString &startPath) override;
+    bool print(QWidget *parent, QPrinter *printer) override;
+
 private:
     DialogHandler *m_previous = nullptr;
 };
