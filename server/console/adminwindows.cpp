@@ -1,23 +1,14 @@
 #include "adminwindows.h"
 #include "dialogs.h"
 #include "module1.h"
+#include "windowstore.h"
 #include <QLineEdit>
 
 namespace AdminWindows {
 
 bool openAdmin(zarvo::RecordSet &admin, QWidget *window)
 {
-    try {
-        admin.open(Module1::instance().db, QStringLiteral("Select * from admin"));
-    } catch (const zarvo::DbError &) {
-        // Reported below like a closed connection: the window cannot work without the row.
-    }
-    if (!Module1::instance().db.isOpen() || !admin.isOpen()) {
-        zarvo::Dialogs::message(window, QStringLiteral("Could not open database ..."),
-                                QStringLiteral("Connection Failed"), zarvo::BoxIcon::Exclamation);
-        return false;
-    }
-    return true;
+    return openRecordSetChecked(admin, QStringLiteral("Select * from admin"), window);
 }
 
 bool passwordMatches(zarvo::RecordSet &admin, const QString &typed)

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "dialogs.h"
 #include "module1.h"
+#include "windowstore.h"
 #include "searchid.h"
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -205,15 +206,8 @@ void Employee::buildOtherTab(QWidget *page)
 bool Employee::load()
 {
     Module1 &m = Module1::instance();
-    try {
-        m_rs.open(m.db, QStringLiteral("Select * from employee"));
-    } catch (const DbError &) {
-    }
-    if (!m.db.isOpen() || !m_rs.isOpen()) {
-        Dialogs::message(this, QStringLiteral("Could not open database ..."),
-                         QStringLiteral("Connection Failed"), BoxIcon::Exclamation);
+    if (!openRecordSetChecked(m_rs, QStringLiteral("Select * from employee"), this))
         return false;
-    }
     const QString wanted = m.SelectedEmpID;
     try {
         bool found = false;

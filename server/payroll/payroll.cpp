@@ -2,6 +2,7 @@
 #include "clock.h"
 #include "dialogs.h"
 #include "module1.h"
+#include "windowstore.h"
 #include "reportview.h"
 #include <QCheckBox>
 #include <QDateEdit>
@@ -108,16 +109,8 @@ bool Payroll::load()
     const QDate today = Clock::now().date();
     m_from->setDate(today);
     m_to->setDate(today);
-    Module1 &m = Module1::instance();
-    try {
-        m_employees.open(m.db, QStringLiteral("Select * from employee"));
-    } catch (const DbError &) {
-    }
-    if (!m.db.isOpen() || !m_employees.isOpen()) {
-        Dialogs::message(this, QStringLiteral("Could not open database ..."),
-                         QStringLiteral("Connection Failed"), BoxIcon::Exclamation);
+    if (!openRecordSetChecked(m_employees, QStringLiteral("Select * from employee"), this))
         return false;
-    }
     try {
         for (; !m_employees.eof(); m_employees.moveNext()) {
             auto *item = new QTreeWidgetItem(m_list);

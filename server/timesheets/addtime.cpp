@@ -110,7 +110,7 @@ AddTime::~AddTime() = default;
 
 bool AddTime::load()
 {
-    if (!Timesheet::openChecked(m_rs, QStringLiteral("Select * from timesheet"), {}, this))
+    if (!openRecordSetChecked(m_rs, QStringLiteral("Select * from timesheet"), this))
         return false;
     if (m_rs.recordCount() == 0) {
         Dialogs::message(this, QStringLiteral("Please Add an Employee Before Adding/Editing Time-Ins"),

@@ -139,7 +139,7 @@ Timesheets::~Timesheets() = default;
 
 bool Timesheets::load()
 {
-    if (!Timesheet::openChecked(m_employees, QStringLiteral("Select * from Employee"), {}, this))
+    if (!openRecordSetChecked(m_employees, QStringLiteral("Select * from Employee"), this))
         return false;
     const QDate today = Clock::now().date();
     m_from->setDate(today);
@@ -181,9 +181,9 @@ void Timesheets::employeeChosen()
     const QDate from = m_from->date();
     const QDate to = m_to->date();
     const QString id = m_empModel->index(row, 0).data(Qt::UserRole).toString();
-    if (!Timesheet::openChecked(m_times,
-                                QStringLiteral("Select * from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ?"),
-                                {id, from, to}, this)) {
+    if (!openRecordSetChecked(m_times,
+                              QStringLiteral("Select * from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ?"),
+                              this, {id, from, to})) {
         closeWindow();
         return;
     }

@@ -9,21 +9,6 @@ using namespace zarvo;
 
 namespace Timesheet {
 
-bool openChecked(RecordSet &rs, const QString &sql, const QVariantList &params, QWidget *window)
-{
-    try {
-        rs.open(Module1::instance().db, sql, params);
-    } catch (const DbError &) {
-        // Reported below like a closed connection: the window cannot work without its rows.
-    }
-    if (!Module1::instance().db.isOpen() || !rs.isOpen()) {
-        Dialogs::message(window, QStringLiteral("Could not open database ..."), QStringLiteral("Connection Failed"),
-                         BoxIcon::Exclamation);
-        return false;
-    }
-    return true;
-}
-
 QDateEdit *datePicker(const QString &name, QWidget *parent)
 {
     auto *picker = new QDateEdit(parent);

@@ -3,6 +3,7 @@
 // connection check, the date pickers, and the look-up of an employee's day in table order.
 
 #include "database.h"
+#include "windowstore.h"
 #include <QDate>
 #include <QString>
 
@@ -11,9 +12,6 @@ class QWidget;
 
 namespace Timesheet {
 
-/// Opens `sql` on the shared connection; when the connection is closed (or the set cannot be
-/// opened) shows "Could not open database ..." ("Connection Failed") and returns false.
-bool openChecked(zarvo::RecordSet &rs, const QString &sql, const QVariantList &params, QWidget *window);
 
 /// A date picker in the desktop's short date order, always with the whole year.
 QDateEdit *datePicker(const QString &name, QWidget *parent);
