@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 # server can open a window; the fonts give the headless tests real text to lay out.
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlcipher-dev
           libxlsxwriter-dev fonts-dejavu-core fonts-liberation2 xdg-utils)
+# The tests read the PDFs they write back as text.
+if [ "${1:-run}" = test ]; then packages+=(poppler-utils); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
