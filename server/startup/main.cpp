@@ -25,6 +25,7 @@ int main(int argc, char **argv)
         return 1;
     }
     int result = 1;
+    std::shared_ptr<zarvo::BackgroundStoreCheck> wholeCheck;
     {
         VeloPunch console;
         QObject::connect(&console, &VeloPunch::closed, &app, &QApplication::quit);
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
             return 1;
         // A large file got only the quick checks at start: the whole check goes on beside the
         // punches and tells the operator if it finds damage.
-        const std::shared_ptr<zarvo::BackgroundStoreCheck> wholeCheck = Module1::instance().takePendingCheck();
+        wholeCheck = Module1::instance().takePendingCheck();
         if (wholeCheck)
             wholeCheck->onDone(&console, [&console](const QString &fault) {
                 if (!fault.isEmpty() && console.punchServer())
@@ -47,7 +48,11 @@ int main(int argc, char **argv)
         result = app.exec();
     }
     // The console and its terminal connections are gone; closing the last connection merges
-    // the write-ahead log into the file and removes it.
+    // the write-ahead log into the file and removes it. A structure check still reading the
+    // file holds a connection of its own (it cannot be interrupted): it ends first, within
+    // seconds even on a large file, so ours is the last.
+    if (wholeCheck)
+        wholeCheck->waitFor(30000);
     Module1::instance().db.close();
     return result;
 }
