@@ -59,7 +59,7 @@ public:
     {
         m_epoll = epoll_create1(0);
         for (int i = 0; i < count; ++i) {
-            const int fd = connectTo(port);
+            const int fd = connectLoopback(port);
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
             epoll_event ev{};
             ev.events = EPOLLIN;
@@ -100,7 +100,7 @@ public:
     /// Round trips to an echo server: the floor of the network and one event loop.
     void ping(quint16 port, int count)
     {
-        const int fd = connectTo(port);
+        const int fd = connectLoopback(port);
         std::vector<double> times;
         char buf[64];
         for (int i = 0; i < count; ++i) {
@@ -123,19 +123,6 @@ private:
         timespec ts;
         clock_gettime(CLOCK_MONOTONIC, &ts);
         return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-    }
-    static int connectTo(quint16 port)
-    {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
-            qFatal("connect: %s", std::strerror(errno));
-        const int one = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        return fd;
     }
     void send(int i)
     {

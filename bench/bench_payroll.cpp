@@ -55,15 +55,7 @@ struct Terminal {
     void start(quint16 port, int employees, int gapMs)
     {
         thread = std::thread([=, this] {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_port = htons(port);
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
-                qFatal("connect failed");
-            const int one = 1;
-            setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            const int fd = connectLoopback(port);
             char buf[256];
             if (::recv(fd, buf, sizeof buf, 0) <= 0) // "CRA"
                 qFatal("no CRA");

@@ -1,6 +1,7 @@
 // The real programs together: ZarvoServer and Client, each run from a copy of its program
 // folder, headless, and an employee punched in and out through the terminal.
 #include "database.h"
+#include "programs.h"
 #include "testdb.h"
 #include <QDir>
 #include <QProcess>
@@ -9,26 +10,6 @@
 #include <QTest>
 
 namespace {
-/// Copies the files of a program folder (the program and what is delivered beside it).
-bool copyFolder(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QFileInfo &f : QDir(from).entryInfoList(QDir::Files)) {
-        const QString target = to + '/' + f.fileName();
-        if (!QFile::copy(f.absoluteFilePath(), target))
-            return false;
-        QFile::setPermissions(target, f.permissions());
-    }
-    return true;
-}
-
-QProcessEnvironment headless()
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ZARVO_AUTO_DISMISS", "1");
-    return env;
-}
 
 /// Waits until the process has written a line matching `pattern` to standard error.
 QString waitForLine(QProcess &p, QString &seen, const QRegularExpression &pattern, int timeoutMs)
@@ -55,8 +36,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString serverDir = dir.path() + "/server", clientDir = dir.path() + "/client";
-        QVERIFY(copyFolder(ZARVO_SERVER_DIR, serverDir));
-        QVERIFY(copyFolder(ZARVO_CLIENT_DIR, clientDir));
+        QVERIFY(zarvo::test::copyProgramFolder(ZARVO_SERVER_DIR, serverDir));
+        QVERIFY(zarvo::test::copyProgramFolder(ZARVO_CLIENT_DIR, clientDir));
         {
             zarvo::DatabaseSession db;
             db.open(serverDir + "/punched.mdb", "pluma");
@@ -64,7 +45,7 @@ private slots:
         }
 
         QProcess server;
-        QProcessEnvironment env = headless();
+        QProcessEnvironment env = zarvo::test::headlessEnvironment();
         env.insert("ZARVO_PUNCH_PORT", "0");
         server.setProcessEnvironment(env);
         // Started from elsewhere: each program finds its files in its own folder.
@@ -76,7 +57,7 @@ private slots:
         QVERIFY2(!port.isEmpty(), qPrintable(serverLog));
 
         QProcess client;
-        env = headless();
+        env = zarvo::test::headlessEnvironment();
         env.insert("ZARVO_PUNCH_PORT", port);
         env.insert("ZARVO_CLIENT_SCRIPT", "E7,E7,nobody");
         client.setProcessEnvironment(env);

@@ -2,6 +2,7 @@
 // every punch a terminal was told of ("RIN"/"OUT") is on disk afterwards. A reply goes out only
 // after the write-ahead log holding its punch has been synced, so nothing acknowledged is lost.
 #include "database.h"
+#include "programs.h"
 #include "testdb.h"
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,18 +17,6 @@
 
 namespace {
 constexpr int Terminals = 20, EmployeesEach = 50;
-
-bool copyFolder(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QFileInfo &f : QDir(from).entryInfoList(QDir::Files)) {
-        const QString target = to + '/' + f.fileName();
-        if (!QFile::copy(f.absoluteFilePath(), target))
-            return false;
-        QFile::setPermissions(target, f.permissions());
-    }
-    return true;
-}
 
 /// A terminal that punches its own employees one after another, each after the last reply.
 struct Terminal {
@@ -49,7 +38,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString serverDir = dir.path() + "/server";
-        QVERIFY(copyFolder(ZARVO_SERVER_DIR, serverDir));
+        QVERIFY(zarvo::test::copyProgramFolder(ZARVO_SERVER_DIR, serverDir));
         {
             zarvo::DatabaseSession db;
             db.open(serverDir + "/punched.mdb", "pluma");
@@ -59,9 +48,7 @@ private slots:
             db.execScript("COMMIT");
         }
         QProcess server;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("ZARVO_AUTO_DISMISS", "1");
+        QProcessEnvironment env = zarvo::test::headlessEnvironment();
         env.insert("ZARVO_PUNCH_PORT", "0");
         server.setProcessEnvironment(env);
         server.start(serverDir + "/ZarvoServer", {});
