@@ -109,6 +109,8 @@ bool AddTime::load()
 {
     if (!openRecordSetChecked(m_rs, QStringLiteral("Select * from timesheet"), this))
         return false;
+    if (!m_rs.isOpen())
+        return true; // the store's failure is told; the window stays, showing no row
     if (m_rs.recordCount() == 0) {
         Dialogs::message(this, QStringLiteral("Please Add an Employee Before Adding/Editing Time-Ins"),
                          QStringLiteral("Error! No Records to View"), BoxIcon::Information);
