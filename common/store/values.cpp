@@ -1,4 +1,5 @@
-#include "snapshot.h"
+#include "values.h"
+#include "database.h"
 #include <QDate>
 #include <QLocale>
 #include <QTime>

@@ -1,5 +1,5 @@
 #include "storecheck.h"
-#include "snapshot.h"
+#include "session.h"
 #include <QFileInfo>
 #include <QPointer>
 #include <chrono>
@@ -71,8 +71,8 @@ struct BackgroundStoreCheck::State {
 
 BackgroundStoreCheck::BackgroundStoreCheck(DatabaseSession &db) : m_state(std::make_shared<State>())
 {
-    const QString path = db.impl()->path;
-    const QByteArray key = db.impl()->key;
+    const QString path = StoreAccess::connection(db).path();
+    const QByteArray key = StoreAccess::connection(db).key();
     // The thread owns the state with us: a check still running when we go ends on its own.
     std::thread([state = m_state, path, key] {
         sqlite3 *conn = nullptr;
@@ -130,8 +130,9 @@ QString unwritableFault(const QString &path)
 
 StoreCheckResult checkStore(DatabaseSession &db, const QStringList &tables, int budgetMs)
 {
-    sqlite3 *h = requireOpen(db.impl());
-    const QString path = db.impl()->path;
+    const Connection &connection = StoreAccess::connection(db);
+    sqlite3 *h = connection.handle();
+    const QString &path = connection.path();
     StoreCheckResult r;
 
     // A file SQLite could open only for reading (read-only, immutable, read-only file system)

@@ -11,8 +11,6 @@
 #include <memory>
 #include <stdexcept>
 
-struct sqlite3;
-
 namespace zarvo {
 
 /// The one error type of the store, carrying the store's own message.
@@ -26,6 +24,7 @@ private:
 };
 
 class SessionImpl;
+struct StoreAccess;
 
 /// An open database file (password optional). Copies share the same connection.
 class DatabaseSession {
@@ -54,10 +53,8 @@ public:
     /// Number of rows of a table (tests and benchmarks).
     qint64 countRows(const QString &table);
 
-    sqlite3 *handle() const;
-    std::shared_ptr<SessionImpl> impl() const { return d; }
-
 private:
+    friend struct StoreAccess; // the store's record sets, transactions and checks
     std::shared_ptr<SessionImpl> d;
 };
 
@@ -75,7 +72,7 @@ private:
     bool m_open = true;
 };
 
-class Snapshot;
+class RecordCursor;
 
 /// A static, updatable snapshot over one single-table select.
 ///
@@ -142,7 +139,7 @@ public:
     bool moveToBookmark(qint64 bookmark);
 
 private:
-    std::unique_ptr<Snapshot> d;
+    std::unique_ptr<RecordCursor> d;
 };
 
 /// "mm/dd/yyyy", the day text.
