@@ -20,6 +20,11 @@ QString Module1::programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QString Module1::databaseFolder()
+{
+    return programFolder();
+}
+
 QString Module1::databasePassword()
 {
     return QStringLiteral("pluma");
@@ -34,7 +39,7 @@ QStringList Module1::programTables()
 
 void Module1::openDatabase()
 {
-    const QString path = programFolder() + QStringLiteral("/punched.mdb");
+    const QString path = databaseFolder() + QStringLiteral("/punched.mdb");
     // Opening an empty file would lay a new database into it: refuse before touching it.
     const QFileInfo file(path);
     if (file.isFile() && file.size() == 0)

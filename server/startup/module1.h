@@ -28,6 +28,8 @@ public:
 
     /// Folder of the running executable (never the current directory).
     static QString programFolder();
+    /// Folder of punched.mdb, where the server's data and settings file (zarvo.ini) live.
+    static QString databaseFolder();
     /// The database password of punched.mdb.
     static QString databasePassword();
     /// The tables the program cannot work without.
