@@ -101,7 +101,7 @@ void TerminalRegistry::connected(qint64 slot, const QString &address, const QDat
 }
 
 void TerminalRegistry::introduced(qint64 slot, const QString &terminalId, const QString &hostName,
-                                  qint64 terminalClockMs, int waiting, const QDateTime &at)
+                                  qint64 aheadMs, int waiting, const QDateTime &at)
 {
     const QString key = QStringLiteral("id:") + terminalId;
     QString address;
@@ -116,24 +116,19 @@ void TerminalRegistry::introduced(qint64 slot, const QString &terminalId, const 
         attach(slot, key, at);
     Terminal &t = m_terminals[key];
     t.waiting = std::max(waiting, -1);
-    setClock(t, terminalClockMs, at);
+    t.clockOffsetMs = aheadMs;
     ++m_revision;
 }
 
-void TerminalRegistry::reported(qint64 slot, int waiting, qint64 terminalClockMs, const QDateTime &at)
+void TerminalRegistry::reported(qint64 slot, int waiting, qint64 aheadMs, const QDateTime &at)
 {
     Terminal *t = ofSlot(slot);
     if (!t)
         return;
     t->waiting = std::max(waiting, -1);
     t->lastSeen = at;
-    setClock(*t, terminalClockMs, at);
+    t->clockOffsetMs = aheadMs;
     ++m_revision;
-}
-
-void TerminalRegistry::setClock(Terminal &t, qint64 terminalClockMs, const QDateTime &at)
-{
-    t.clockOffsetMs = terminalClockMs - at.toMSecsSinceEpoch();
 }
 
 void TerminalRegistry::punched(qint64 slot, const QDateTime &at)
