@@ -105,13 +105,19 @@ void TerminalRegistry::introduced(qint64 slot, const QString &terminalId, const 
 {
     const QString key = QStringLiteral("id:") + terminalId;
     QString address;
+    quint64 listedAt = 0;
     if (const Terminal *before = ofSlot(slot)) {
         address = before->address;
+        listedAt = before->firstSeen;
         if (before->key != key)
             detach(slot, at, true);
     }
     const QString name = hostName.trimmed().isEmpty() ? address : hostName.trimmed().left(MaxNameLength);
-    entry(key, name, address).name = name;
+    const bool isNew = !m_terminals.contains(key);
+    Terminal &named = entry(key, name, address);
+    named.name = name;
+    if (isNew && listedAt)
+        named.firstSeen = listedAt; // it keeps the place its connection had in the list
     if (m_slotKey.value(slot) != key)
         attach(slot, key, at);
     Terminal &t = m_terminals[key];
