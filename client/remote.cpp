@@ -5,6 +5,7 @@
 #include "protocol.h"
 #include "punchstation.h"
 #include "systemtexts.h"
+#include "terminallink.h"
 #include "uiutil.h"
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -22,8 +23,8 @@ using zarvo::twipsRect;
 namespace Artwork = zarvo::Artwork;
 namespace Dialogs = zarvo::Dialogs;
 
-Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
-    : QWidget(parent), m_db(db), m_socket(new QTcpSocket(this)), m_timer(new QTimer(this))
+Remote::Remote(zarvo::DatabaseSession &db, Behaviour behaviour, QWidget *parent)
+    : QWidget(parent), m_db(db), m_socket(new QTcpSocket(this)), m_timer(new QTimer(this)), m_behaviour(behaviour)
 {
     setObjectName(QStringLiteral("Remote"));
     setWindowTitle(QStringLiteral("Zarvo Punch Clock"));
@@ -60,6 +61,15 @@ Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
     m_exit->setCursor(Artwork::pointer());
     connect(m_exit, &QPushButton::clicked, this, &Remote::confirmExit);
 
+    // Where the terminal stands, in the free space under the ID box (hidden in the seed's
+    // behaviour, which has no such line).
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("StatusLine"));
+    m_status->setGeometry(twipsRect(3000, 1770, 3585, 600));
+    m_status->setWordWrap(true);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_status->setVisible(behaviour == Behaviour::Extended);
+
     // Text1 first in tab order.
     setTabOrder(m_id, m_konek);
     setTabOrder(m_konek, m_exit);
@@ -76,6 +86,8 @@ Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
 }
 
 Remote::~Remote() { m_socket->disconnect(this); }
+
+QTcpSocket *Remote::socket() const { return m_link ? m_link->socket() : m_socket; }
 
 quint16 Remote::serverPort()
 {
@@ -108,6 +120,10 @@ void Remote::open()
     tick();
     m_timer->start();
     m_id->setFocus();
+    if (m_behaviour == Behaviour::Extended) {
+        startLink();
+        return;
+    }
     // An empty table or address is no address: the connection fails with a socket error box,
     // and konek can store one.
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
@@ -121,6 +137,8 @@ void Remote::tick()
     const QString text = zarvo::SystemTexts::generalDateTime(zarvo::Clock::now());
     if (m_clock->text() != text)
         m_clock->setText(text);
+    if (m_link)
+        showStatus(); // the seconds to the next attempt count down
 }
 
 bool Remote::eventFilter(QObject *watched, QEvent *event)
@@ -137,6 +155,10 @@ bool Remote::eventFilter(QObject *watched, QEvent *event)
 
 void Remote::sendId()
 {
+    if (m_link) {
+        sendIdExtended();
+        return;
+    }
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
         Dialogs::message(this, QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."),
                          QStringLiteral("Error In Connection"), BoxIcon::Exclamation);
@@ -217,6 +239,11 @@ void Remote::changeServer()
         m_server.update();
     } catch (const zarvo::DbError &e) {
         Dialogs::message(this, e.message(), QStringLiteral("Connect to Remote Server"), BoxIcon::Exclamation);
+        return;
+    }
+    if (m_link) {
+        // Kept, and used at once: no restart.
+        changeServerExtended(*answer);
         return;
     }
     Dialogs::message(this, QStringLiteral("The System Needs to be Restarted"), QStringLiteral("Closing Client"),

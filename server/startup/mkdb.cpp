@@ -1,10 +1,14 @@
-// mkdb OUTPUT SCHEMA [PASSWORD]: lays a delivered database file out from a schema file, where
-// none exists yet.
+// mkdb [--client] OUTPUT SCHEMA [PASSWORD]: lays a delivered database file out from a schema
+// file, where none exists yet; with --client, client.mdb at the newest layout version of the
+// terminal (the schema, then every step of ClientLayout on top of it).
 //
 // The build and the install run this on every pass, over program folders that may hold a
 // database in use: an existing file (or its write-ahead log) is never replaced, truncated or
 // written. It is only read, to check that it has the layout the schema describes; a file with
-// another layout is a migration question, so the step fails loudly and leaves it as it is.
+// another layout is a migration question, so the step fails loudly and leaves it as it is. A
+// client.mdb of an older layout version is accepted as it is: the terminal brings it up to
+// date when it starts.
+#include "clientstore.h"
 #include "database.h"
 #include <QFile>
 #include <QFileInfo>
@@ -35,11 +39,9 @@ QStringList layoutOf(DatabaseSession &db)
     return out;
 }
 
-int checkExisting(const QString &out, const QString &password, const QString &schema, const QString &schemaPath)
+int checkExisting(const QString &out, const QString &password, const QString &schema, const QString &schemaPath,
+                  bool client)
 {
-    DatabaseSession reference;
-    reference.create(QStringLiteral(":memory:"));
-    reference.execScript(schema);
     DatabaseSession existing;
     try {
         // A file with a log may be in use or hold rows only the log has: read it without any
@@ -53,6 +55,21 @@ int checkExisting(const QString &out, const QString &password, const QString &sc
         say(QStringLiteral("%1 exists but cannot be read (%2); it is left as it is.").arg(out, e.message()));
         return 1;
     }
+    // The layout its version stands for: the schema, and for client.mdb the steps up to it.
+    DatabaseSession reference;
+    reference.create(QStringLiteral(":memory:"));
+    reference.execScript(schema);
+    if (client) {
+        const int version = ClientLayout::version(existing);
+        if (version > ClientLayout::newest()) {
+            say(QStringLiteral("%1 has layout version %2, newer than this program knows (%3); it is left as it is.")
+                    .arg(out)
+                    .arg(version)
+                    .arg(ClientLayout::newest()));
+            return 1;
+        }
+        ClientLayout::applySteps(reference, version);
+    }
     if (layoutOf(existing) != layoutOf(reference)) {
         say(QStringLiteral("%1 exists with another layout than %2. It is left as it is, with its data: "
                            "move it away to get a fresh file, or bring its tables up to date by hand.")
@@ -63,7 +80,7 @@ int checkExisting(const QString &out, const QString &password, const QString &sc
     return 0;
 }
 
-int layOutNew(const QString &out, const QString &password, const QString &schema)
+int layOutNew(const QString &out, const QString &password, const QString &schema, bool client)
 {
     // Built under a temporary name, then linked to its name only if that is still free, so a
     // file that appeared meanwhile is never overwritten.
@@ -82,6 +99,8 @@ int layOutNew(const QString &out, const QString &password, const QString &schema
         DatabaseSession db;
         db.create(temp, password);
         db.execScript(schema);
+        if (client)
+            ClientLayout::applySteps(db);
     } catch (const DbError &e) {
         say(e.message());
         QFile::remove(temp);
@@ -101,13 +120,19 @@ int layOutNew(const QString &out, const QString &password, const QString &schema
 
 int main(int argc, char **argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: mkdb OUTPUT SCHEMA [PASSWORD]\n");
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const bool client = !args.isEmpty() && args.first() == QLatin1String("--client");
+    if (client)
+        args.removeFirst();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: mkdb [--client] OUTPUT SCHEMA [PASSWORD]\n");
         return 2;
     }
-    const QString out = QString::fromLocal8Bit(argv[1]);
-    const QString schemaPath = QString::fromLocal8Bit(argv[2]);
-    const QString password = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const QString out = args[0];
+    const QString schemaPath = args[1];
+    const QString password = args.value(2);
     QFile schemaFile(schemaPath);
     if (!schemaFile.open(QIODevice::ReadOnly)) {
         say(QStringLiteral("cannot read %1").arg(schemaPath));
@@ -116,7 +141,7 @@ int main(int argc, char **argv)
     const QString schema = QString::fromUtf8(schemaFile.readAll());
     try {
         if (QFileInfo::exists(out))
-            return checkExisting(out, password, schema, schemaPath);
+            return checkExisting(out, password, schema, schemaPath, client);
         // A log without its file would be played into the new one.
         for (const char *suffix : {"-wal", "-journal"}) {
             if (QFileInfo::exists(out + QLatin1String(suffix))) {
@@ -124,7 +149,7 @@ int main(int argc, char **argv)
                 return 1;
             }
         }
-        return layOutNew(out, password, schema);
+        return layOutNew(out, password, schema, client);
     } catch (const DbError &e) {
         say(e.message());
         return 1;
