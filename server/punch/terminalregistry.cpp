@@ -49,6 +49,8 @@ void TerminalRegistry::detach(qint64 slot, const QDateTime &at, bool forgetIfUnu
 {
     Terminal *t = ofSlot(slot);
     m_slotKey.remove(slot);
+    if (m_slotKey.isEmpty())
+        m_slotKey.squeeze(); // a flood of connections that came and went leaves nothing behind
     if (!t)
         return;
     ++m_revision;
