@@ -66,10 +66,6 @@ private slots:
         ext->write("E1");
         piecesUntil(*ext, reader, got, "F:HOURS|2.00|14.75");
         QCOMPARE(got.mid(got.size() - 2), QStringList({"S:OUTFirst1 Last1", "F:HOURS|2.00|14.75"}));
-        // No hours for an unknown ID.
-        ext->write("NOBODY");
-        piecesUntil(*ext, reader, got, "S:NRF");
-        QCOMPARE(got.last(), QString("S:NRF"));
 
         // A seed-style terminal beside it: exactly the seed's bytes, never a frame.
         auto seed = connectTerminal(s);
@@ -111,12 +107,15 @@ private slots:
         QCOMPARE(m->index(0, Col::ClockOffset).data().toString(), QString("4 min 0 s ahead"));
         QCOMPARE(m->index(0, Col::ClockOffset).data(Qt::ForegroundRole).value<QColor>(), QColor(0xb0, 0, 0));
         QCOMPARE(m->index(1, Col::Name).data().toString(), QString("127.0.0.6"));
-        QVERIFY(m->index(1, Col::ClockOffset).data().toString().isEmpty());
         // Its clock is set right and its waiting punches are sent: the next STATUS says so.
         skewed->write(Ext::statusFrame({0, Ext::toMs(kNow) + 5'000}));
         QTRY_COMPARE(m->index(0, Col::Waiting).data().toString(), QString("0"));
         QVERIFY(m->index(0, Col::ClockOffset).data().toString().isEmpty());
-        // The seed terminal leaves: greyed, with when it was last seen.
+        // The seed terminal punches, then leaves: greyed, with when it was last seen.
+        QCOMPARE(readAtLeast(*plain, 3), QByteArray("CRA"));
+        plain->write("E1");
+        QCOMPARE(readAtLeast(*plain, 3), QByteArray("RINFirst1 Last1"));
+        QTRY_COMPARE(m->index(1, Col::PunchesToday).data().toString(), QString("1"));
         plain->disconnectFromHost();
         QTRY_VERIFY(m->index(1, Col::Connection).data().toString().startsWith("away, last seen "));
         QCOMPARE(m->index(1, Col::Name).data(Qt::ForegroundRole).value<QColor>(),
