@@ -1,6 +1,6 @@
-// mkdb [--server] OUTPUT SCHEMA [PASSWORD]: lays a delivered database file out from a schema
-// file, where none exists yet; with --server, at the newest layout version of punched.mdb (the
-// schema, then every step of ServerLayout on top of it).
+// mkdb [--server|--client] OUTPUT SCHEMA [PASSWORD]: lays a delivered database file out from a
+// schema file, where none exists yet; with --server (--client), at the newest layout version of
+// punched.mdb (client.mdb): the schema, then every step of ServerLayout (ClientLayout) on top.
 //
 // The build and the install run this on every pass, over program folders that may hold a
 // database in use: an existing file (or its write-ahead log) is never replaced or truncated.
@@ -9,6 +9,7 @@
 // of an older version is brought up to date in place, after a copy of it was taken into
 // backups/ beside it; one that is in use (its write-ahead log is there) is left for the
 // server to bring up to date when it starts.
+#include "clientstore.h"
 #include "database.h"
 #include "clock.h"
 #include "layout.h"
@@ -143,17 +144,21 @@ int main(int argc, char **argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const bool server = !args.isEmpty() && args.first() == QLatin1String("--server");
-    if (server)
+    const QString kind = args.value(0);
+    const bool server = kind == QLatin1String("--server");
+    const bool client = kind == QLatin1String("--client");
+    if (server || client)
         args.removeFirst();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: mkdb [--server] OUTPUT SCHEMA [PASSWORD]\n");
+        std::fprintf(stderr, "usage: mkdb [--server|--client] OUTPUT SCHEMA [PASSWORD]\n");
         return 2;
     }
     const QString out = args[0];
     const QString schemaPath = args[1];
     const QString password = args.value(2);
-    const QList<LayoutStep> steps = server ? ServerLayout::steps() : QList<LayoutStep>{};
+    const QList<LayoutStep> steps = server ? ServerLayout::steps()
+                                    : client ? ClientLayout::steps()
+                                             : QList<LayoutStep>{};
     QFile schemaFile(schemaPath);
     if (!schemaFile.open(QIODevice::ReadOnly)) {
         say(QStringLiteral("cannot read %1").arg(schemaPath));
