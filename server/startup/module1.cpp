@@ -28,6 +28,11 @@ QString Module1::databasePath()
     return programFolder() + QStringLiteral("/punched.mdb");
 }
 
+QString Module1::databaseFolder()
+{
+    return QFileInfo(databasePath()).absolutePath();
+}
+
 QString Module1::databasePassword()
 {
     return QStringLiteral("pluma");

@@ -31,6 +31,8 @@ public:
     /// The server's database file; every part that needs its place (or the folder beside it,
     /// where the copies go) asks here.
     static QString databasePath();
+    /// Folder of punched.mdb, where the server's data and settings file (zarvo.ini) live.
+    static QString databaseFolder();
     /// The database password of punched.mdb.
     static QString databasePassword();
     /// The tables the program cannot work without.
