@@ -1,4 +1,5 @@
 #include "database.h"
+#include "recordcursor.h"
 #include "session.h"
 #include <sqlite3.h>
 
@@ -68,11 +69,14 @@ qint64 DatabaseSession::countRows(const QString &table)
 
 // ---- Transaction ------------------------------------------------------------------------------
 
-Transaction::Transaction(DatabaseSession &db) : m_db(db)
+Transaction::Transaction(DatabaseSession &db, std::initializer_list<RecordSet *> writers) : m_db(db)
 {
     sqlite3 *h = StoreAccess::session(db)->handle();
     if (sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(h);
+    for (RecordSet *rs : writers)
+        if (rs && rs->d)
+            m_writers.push_back({rs, rs->d.get(), std::make_shared<CursorState>(rs->d->save())});
 }
 
 Transaction::~Transaction()
@@ -81,6 +85,9 @@ Transaction::~Transaction()
         SessionImpl &s = *StoreAccess::session(m_db);
         sqlite3_exec(s.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         s.wrote(SessionImpl::Write::RolledBack);
+        for (const Writer &w : m_writers)
+            if (w.rs->d.get() == w.opened)
+                w.rs->d->restore(*w.state);
     }
 }
 

@@ -1,47 +1,11 @@
 #include "database.h"
+#include "recordcursor.h"
 #include "session.h"
-#include "snapshot.h"
 #include <QDate>
 #include <QTime>
 #include <algorithm>
 
 namespace zarvo {
-
-/// A record set: a position over its snapshot, and the row being added or edited there.
-class RecordCursor {
-public:
-    RecordCursor(std::shared_ptr<SessionImpl> session, const QString &sql, const QVariantList &params)
-        : snapshot(std::move(session), sql, params), pos(snapshot.size() ? 0 : -1) {}
-
-    bool onRow() const { return pos >= 0 && pos < snapshot.size(); }
-    /// Off a row this record set deleted: the snapshot drops it before any move.
-    void leaveDeleted()
-    {
-        if (!currentDeleted)
-            return;
-        currentDeleted = false;
-        if (onRow())
-            snapshot.forget(pos);
-    }
-    void moveTo(int row)
-    {
-        leaveDeleted();
-        adding = false;
-        edits.clear();
-        pos = std::clamp(row, -1, snapshot.size());
-    }
-    void requireWritableRow() const
-    {
-        if (!onRow() || currentDeleted)
-            throw DbError(QStringLiteral("Either BOF or EOF is True, or the current row was deleted"));
-    }
-
-    Snapshot snapshot;
-    int pos = -1;
-    bool currentDeleted = false;
-    bool adding = false;
-    Edits edits;
-};
 
 RecordSet::RecordSet() = default;
 RecordSet::~RecordSet() = default;
@@ -105,6 +69,8 @@ void RecordSet::movePrevious()
     c.leaveDeleted();
     c.moveTo(c.pos - 1);
 }
+
+QString RecordSet::table() const { return d ? d->snapshot.table() : QString(); }
 
 QStringList RecordSet::fieldNames() const
 {
@@ -245,6 +211,14 @@ qint64 RecordSet::bookmark() const
     if (c.adding || !c.onRow())
         throw DbError(QStringLiteral("Either BOF or EOF is True: there is no current row"));
     return c.snapshot.rowid(c.pos);
+}
+
+qint64 RecordSet::bookmarkAt(int row) const
+{
+    const RecordCursor &c = need(d);
+    if (row < 0 || row >= c.snapshot.size())
+        throw DbError(QStringLiteral("Either BOF or EOF is True: there is no such row"));
+    return c.snapshot.rowid(row);
 }
 
 bool RecordSet::moveToBookmark(qint64 bookmark)

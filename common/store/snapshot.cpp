@@ -106,6 +106,16 @@ void Snapshot::remove(int index)
     m_session->wrote(SessionImpl::Write::RowDeleted, m_shape->tableLower, id);
 }
 
+Snapshot::State Snapshot::save() { return State{m_rowids.keep(), m_kept, m_deletedElsewhere}; }
+
+void Snapshot::restore(const State &state)
+{
+    m_rowids = state.rowids;
+    m_kept = state.kept;
+    m_deletedElsewhere = state.deletedElsewhere;
+    m_reader.invalidate(); // the rows read may hold values of the rolled-back writes
+}
+
 void Snapshot::forget(int index)
 {
     m_kept.erase(rowid(index));

@@ -3,6 +3,7 @@
 #include "adminpass.h"
 #include "artwork.h"
 #include "commands.h"
+#include "changelogwindow.h"
 #include "company.h"
 #include "consolewindow.h"
 #include "dialogs.h"
@@ -15,6 +16,7 @@
 #include "operatornotices.h"
 #include "punchserver.h"
 #include "searchid.h"
+#include "terminalhealth.h"
 #include "timesheets.h"
 #include "../punch/clockwindow.h"
 #include <QAction>
@@ -145,6 +147,8 @@ void VeloPunch::buildMenus()
     admin->addAction(command(ID_NEWEMPLOYEE));
     admin->addSeparator();
     admin->addAction(command(ID_CHANGEEMPLOYEEID));
+    admin->addSeparator();
+    admin->addAction(command(ID_CHANGELOG));
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
     m_windowMenu->setObjectName(QStringLiteral("menuWindow"));
@@ -200,6 +204,10 @@ bool VeloPunch::load()
     if (!m_server) {
         m_server = new PunchServer(this);
         statusBar()->addPermanentWidget(new NotStoredIndicator(m_server->notices(), statusBar()));
+        auto *terminals = new TerminalsIndicator(m_server->terminalRegistry(), statusBar());
+        statusBar()->addPermanentWidget(terminals);
+        // The same road as the "Terminals" command: table Terminal is rebuilt first.
+        connect(terminals, &QToolButton::clicked, this, [this] { invoke(ID_TERMINALS); });
     }
     if (!m_server->listen()) {
         Dialogs::message(this, m_server->errorString());
@@ -243,6 +251,7 @@ void VeloPunch::invoke(int id)
                 m_server->RebuildTerminalList();
             break;
         case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
+        case ID_CHANGELOG: ShowInsideConsole<ChangeLogWindow>(); break;
         case ID_VIEW_STATUS_BAR: statusBar()->setVisible(command(id)->isChecked()); break;
         case ID_WINDOW_CASCADE: InnerLayout::cascade(m_area); break;
         case ID_WINDOW_TILE_HORZ: InnerLayout::tile(m_area); break;

@@ -126,7 +126,8 @@ QString reportDate(const QDate &date);
 
 /// A pair or a day the runs cannot count, or count in a way a person should look at:
 /// "incomplete" (not counted), "past-midnight" (counted into the next day), "no-wage" (an
-/// employee with an empty wage), "unknown-employee" (punches of an ID that matches no employee).
+/// employee with an empty wage), "unknown-employee" (punches of an ID that matches no employee),
+/// "changed-by-hand" (a day's row added or changed by hand: see the change log).
 struct PayrollException {
     QString empId;
     QVariant rsdate;

@@ -22,6 +22,8 @@ public:
     Snapshot(const Snapshot &) = delete;
     Snapshot &operator=(const Snapshot &) = delete;
 
+    /// The table as written in the select.
+    const QString &table() const { return m_shape->table; }
     const std::vector<Column> &columns() const { return m_shape->cols; }
     int columnIndex(const QString &name) const { return m_shape->columnIndex(name); }
     int size() const { return int(m_rowids.size()); }
@@ -41,6 +43,16 @@ public:
     void remove(int index);
     /// Drops a row this snapshot deleted.
     void forget(int index);
+
+    /// What the snapshot holds beside the table, kept to be put back when a transaction that
+    /// wrote through it rolls back.
+    struct State {
+        RowIds rowids;
+        std::unordered_map<qint64, Row> kept;
+        std::unordered_set<qint64> deletedElsewhere;
+    };
+    State save();
+    void restore(const State &state);
 
     /// Told by the other record sets (OpenSnapshots) before they write one of its rows.
     const QString &tableLower() const { return m_shape->tableLower; }

@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QToolButton>
 #include <QTemporaryFile>
 #include <QToolBar>
 
@@ -24,7 +26,7 @@ using zarvo::BoxIcon;
 namespace {
 const QList<int> kAdminCommands = {ID_TIMESHEETS, ID_NEWEMPLOYEE, ID_CHANGEADMINPASSWORD,
                                    ID_PAYROLLREPORTS, ID_EMPLOYEETABLE, ID_CHANGEEMPLOYEEID,
-                                   ID_COMPANYINFO};
+                                   ID_COMPANYINFO, ID_CHANGELOG};
 const QList<int> kAlwaysOn = {ID_TERMINALS, ID_EXIT, ID_LOGIN, ID_CLOCK, ID_LOCK, ID_HELP_BUTT,
                               ID_MANUAL, ID_ABOUTVELOPUNCHCLOCK};
 const QList<int> kEdit = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
@@ -98,6 +100,7 @@ private slots:
         own(1037, "ID_CHANGEEMPLOYEEID", "Change Employee ID");
         own(1038, "ID_TERMINALS", "Terminals");
         own(1039, "ID_COMPANYINFO", "Company Info");
+        own(1040, "ID_CHANGELOG", "Change Log");
         QTest::newRow("undo") << 57643 << "ID_EDIT_UNDO" << "&Undo" << "Undo" << "Undo the last action" << "Ctrl+Z";
         QTest::newRow("cut") << 57635 << "ID_EDIT_CUT" << "Cu&t" << "Cut"
                              << "Cut the selection and put it on the Clipboard" << "Ctrl+X";
@@ -153,7 +156,8 @@ private slots:
         QCOMPARE(list->toolTip(), QString("Toggle ToolBar"));
         QCOMPARE(list->statusTip(), QString("Show or hide the toolbar"));
         QCOMPARE(entries(menu("menuAdministrator")->actions()),
-                 QStringList({"Payroll Reports", "Employee Table", "-", "New Employee", "-", "Change Employee ID"}));
+                 QStringList({"Payroll Reports", "Employee Table", "-", "New Employee", "-", "Change Employee ID", "-",
+                              "Change Log"}));
         QCOMPARE(entries(menu("menuWindow")->actions()), QStringList({"&Cascade", "&Tile", "&Arrange Icons", "-"}));
         QCOMPARE(entries(menu("menuHelp")->actions()), QStringList({"Manual", "-", "About Zarvo Punch Clock"}));
         // The menus hold the very actions of the command table.
@@ -224,6 +228,7 @@ private slots:
         QTest::newRow("Company Info") << int(ID_COMPANYINFO) << "Company" << true;
         QTest::newRow("Time Sheets") << int(ID_TIMESHEETS) << "Timesheets" << true;
         QTest::newRow("Payroll Reports") << int(ID_PAYROLLREPORTS) << "Payroll" << true;
+        QTest::newRow("Change Log") << int(ID_CHANGELOG) << "ChangeLogWindow" << true;
     }
     void commandOpensOneWindow()
     {
@@ -300,6 +305,32 @@ private slots:
     {
         f.action(ID_TERMINALS)->trigger();
         QTRY_VERIFY(findInsideConsole<Terminals>());
+    }
+
+    void statusBarCountsTerminalsAndOpensTheirWindow()
+    {
+        f.boxes->autoDismissAsync = true;
+        auto *count = f.console->statusBar()->findChild<QToolButton *>("TerminalsCount");
+        QVERIFY(count && count->isVisible());
+        QCOMPARE(count->text(), QString("Terminals: 0 connected, 0 away"));
+        QTcpSocket a, b;
+        for (QTcpSocket *t : {&a, &b})
+            t->connectToHost(QHostAddress::LocalHost, f.console->punchServer()->port());
+        QTRY_COMPARE(f.console->punchServer()->connectionCount(), 2);
+        QTRY_COMPARE(count->text(), QString("Terminals: 1 connected, 0 away")); // one address, one terminal
+        a.disconnectFromHost();
+        b.abort();
+        b.bind(QHostAddress("127.0.0.4"));
+        b.connectToHost(QHostAddress::LocalHost, f.console->punchServer()->port());
+        QTRY_COMPARE(count->text(), QString("Terminals: 1 connected, 1 away"));
+        // A click opens the Terminals window as the command does, table Terminal rebuilt first.
+        Module1::instance().db.execScript("INSERT INTO Terminal (ip) VALUES ('10.9.9.9')");
+        QTest::mouseClick(count, Qt::LeftButton);
+        QTRY_VERIFY(findInsideConsole<Terminals>());
+        zarvo::RecordSet rs;
+        rs.open(Module1::instance().db, "Select * from Terminal");
+        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(rs.text("ip"), QString("127.0.0.4"));
     }
 
     void exitClosesTheConsole()

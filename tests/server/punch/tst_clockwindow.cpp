@@ -227,6 +227,37 @@ private slots:
         QCOMPARE(rs.text("out3"), QString("15:09:10"));
     }
 
+    void hoursLineAfterEachPunchThenCleared()
+    {
+        addEmployee("E100", "Ann", "Lee");
+        // Monday of the same week: 8 hours.
+        Module1::instance().db.execScript("INSERT INTO timesheet (emp_id, rsdate, in1, out1) "
+                                          "VALUES ('E100', '2009-01-05', '08:00:00', '16:00:00')");
+        Clock *w = open();
+        QLabel *hours = child<QLabel>(w, "Label7");
+        QCOMPARE(hours->geometry(), zarvo::twipsRect(240, 3870, 4440, 255)); // under the frame, inside
+        zarvo::Clock::setFixed(QDateTime(QDate(2009, 1, 7), QTime(8, 0, 0)));
+        punch(w, "E100");
+        QCOMPARE(hours->text(), QString("Today 0.00 h \u00B7 This week 8.00 h"));
+        zarvo::Clock::setFixed(QDateTime(QDate(2009, 1, 7), QTime(12, 15, 30)));
+        punch(w, "E100");
+        QCOMPARE(hours->text(), QString("Today 4.25 h \u00B7 This week 12.25 h"));
+        QVERIFY(hours->fontMetrics().horizontalAdvance(hours->text()) <= hours->contentsRect().width());
+        // It goes by itself, so the next employee does not read it.
+        auto *timer = hours->findChild<QTimer *>("HoursLineTimer");
+        QVERIFY(timer && timer->isActive());
+        QCOMPARE(timer->interval(), 10000);
+        timer->start(1);
+        QTRY_VERIFY(hours->text().isEmpty());
+        punch(w, "E100"); // the third
+        punch(w, "NOBODY");
+        QVERIFY(hours->text().isEmpty()); // not found: nothing, nor anything left from before
+        for (int i = 0; i < 4; ++i)
+            punch(w, "E100"); // the fourth to the seventh
+        QVERIFY(hours->text().isEmpty()); // a full day: nothing either
+        QCOMPARE(boxes->boxes.size(), 1); // the one "Record Not Found"
+    }
+
     void eitherEnterKeyPunches_data()
     {
         QTest::addColumn<int>("key");
