@@ -31,10 +31,18 @@ int main(int argc, char **argv)
 
     test::ServerDb t;
     Module1::instance().db.open(t.path, Module1::databasePassword());
-    t.db.execScript(QStringLiteral(
-        "BEGIN; WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x+1 FROM c WHERE x < %1) "
-        "INSERT INTO summary SELECT 'E' || x, 'First' || x || ' Last' || x, 9 + (x % 7) / 4.0, 10.5, 15.75, "
-        "4, 5 + (x % 7) / 4.0, 42, 78.75 + x, 120.75 + x FROM c; COMMIT;").arg(employees - 1));
+    // The run's rows, as it stored them in `summary`.
+    QList<SummaryRow> rows;
+    for (int x = 0; x < employees; ++x) {
+        SummaryRow r;
+        r.empId = QStringLiteral("E%1").arg(x);
+        r.empName = QStringLiteral("First%1 Last%1").arg(x);
+        r.totals = PayPeriodTotals{9 + (x % 7) / 4.0, 4, 5 + (x % 7) / 4.0};
+        r.wage = 10.5;
+        r.otWage = 15.75;
+        r.earnings = Earnings{42, 78.75 + x, 120.75 + x};
+        rows.append(r);
+    }
 
     QMainWindow console;
     auto *area = new QMdiArea;
@@ -49,9 +57,9 @@ int main(int argc, char **argv)
     int pages = 0;
     // The run's end: `summary` filled, the header captions worked out, the hook called.
     SummaryCaptions captions;
-    captions.header.Label5 = reportDate(QDate(2024, 1, 1));
-    captions.header.Label6 = reportDate(QDate(2024, 1, 14));
-    captions.header.Label8 = reportDate(QDate(2024, 1, 15));
+    captions.header.periodStart = reportDate(QDate(2024, 1, 1));
+    captions.header.periodEnd = reportDate(QDate(2024, 1, 14));
+    captions.header.today = reportDate(QDate(2024, 1, 15));
     captions.header.company = CompanyFacts{true, QStringLiteral("Harbor Bakery Ltd."),
                                            QStringLiteral("12 Quay Street, Portsmouth\nHampshire, United Kingdom PO1 2AB"),
                                            QStringLiteral("023 9200 1234"), QString()};
@@ -61,7 +69,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < repeats; ++i) {
         QElapsedTimer timer;
         timer.start();
-        showSummaryReport(nullptr, captions);
+        showSummaryReport(nullptr, captions, rows);
         auto *preview = qobject_cast<ReportPreview *>(windowHost()->find(QStringLiteral("Report:Summary")));
         // Drawn into a pixmap like the screen would: the page view's own paint event runs.
         const QPixmap shown = preview ? preview->pageView()->grab() : QPixmap();

@@ -114,11 +114,4 @@ Earnings computeEarnings(double regularHours, double overtimeHours, const QVaria
     return e;
 }
 
-QString generalNumber(double value)
-{
-    if (value == 0 || !std::isfinite(value))
-        return QStringLiteral("0"); // never "-0"
-    return QString::number(value, 'g', 15);
-}
-
 } // namespace zarvo

@@ -3,6 +3,7 @@
 // overtime hours, how the pairs of a period add up and how the totals become earnings.
 // Widget-free; shared by the server's payroll runs and the ZarvoReport export program.
 
+#include "numbertext.h" // generalNumber, the figures' text
 #include <QString>
 #include <QTime>
 #include <QVariant>
@@ -70,9 +71,5 @@ std::optional<double> wageValue(const QVariant &field);
 /// Earnings from the regular and overtime hours; an empty wage earns 0 for its part. Never rounded.
 Earnings computeEarnings(double regularHours, double overtimeHours, const QVariant &regWage,
                          const QVariant &otWage);
-
-/// A number in the reports' general form: shortest text, at most 15 significant digits, '.'
-/// as decimal point, no thousands separator ("4", "4.0167", "102.5").
-QString generalNumber(double value);
 
 } // namespace zarvo

@@ -193,10 +193,10 @@ void Payroll::runFinished()
     case PayrollRun::Outcome::Report:
         if (auto *detail = qobject_cast<DetailRun *>(run)) {
             emit detailReportReady(detail->captions());
-            showDetailReport(this, detail->captions());
+            showDetailReport(this, detail->captions(), detail->rows());
         } else if (auto *summary = qobject_cast<SummaryRun *>(run)) {
             emit summaryReportReady(summary->captions());
-            showSummaryReport(this, summary->captions());
+            showSummaryReport(this, summary->captions(), summary->rows());
         }
         break;
     case PayrollRun::Outcome::NoReport:

@@ -73,9 +73,9 @@ bool PayrollRun::clearChunk()
 ReportHeaderCaptions reportHeaderCaptions(DatabaseSession &db, const PayPeriod &period)
 {
     ReportHeaderCaptions h;
-    h.Label5 = reportDate(period.from);
-    h.Label6 = reportDate(period.to);
-    h.Label8 = reportDate(Clock::now().date());
+    h.periodStart = reportDate(period.from);
+    h.periodEnd = reportDate(period.to);
+    h.today = reportDate(Clock::now().date());
     try {
         h.company = lookUpCompany(db);
     } catch (const DbError &) {
@@ -146,12 +146,12 @@ DetailCaptions detailCaptions(DatabaseSession &db, const PayPeriod &period,
     if (employee)
         c.ids = QStringList{employee->id};
     const PayPeriodTotals &t = totals;
-    c.Label17 = c.Label23 = generalNumber(t.regular);
-    c.Label18 = c.Label24 = generalNumber(t.overtime);
-    c.Label19 = c.Label25 = generalNumber(t.work);
+    c.regularHours = generalNumber(t.regular);
+    c.overtimeHours = generalNumber(t.overtime);
+    c.workHours = generalNumber(t.work);
     if (!employee)
         return c; // name, wages and per-column earnings keep their design text
-    c.Label16 = employee->name;
+    c.employeeName = employee->name;
     EmployeeFacts e;
     try {
         e = lookUpEmployee(db, employee->id);
@@ -164,11 +164,11 @@ DetailCaptions detailCaptions(DatabaseSession &db, const PayPeriod &period,
         return v ? generalNumber(*v) : QString(); // an empty wage shows empty
     };
     const Earnings earn = computeEarnings(t.regular, t.overtime, e.regWage, e.otWage);
-    c.Label26 = wageText(e.regWage);
-    c.Label27 = wageText(e.otWage);
-    c.Label29 = generalNumber(earn.regular);
-    c.Label30 = generalNumber(earn.overtime);
-    c.Label31 = generalNumber(earn.total);
+    c.regularWage = wageText(e.regWage);
+    c.overtimeWage = wageText(e.otWage);
+    c.regularEarnings = generalNumber(earn.regular);
+    c.overtimeEarnings = generalNumber(earn.overtime);
+    c.totalEarnings = generalNumber(earn.total);
     return c;
 }
 

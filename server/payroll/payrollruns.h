@@ -16,26 +16,28 @@ namespace zarvo {
 class WorkTableAppender;
 class WorkTableClearer;
 
+// The figures a run prints beside its rows, as text. Which control of a design shows which
+// figure is said in one table beside the designs (payrolldesigns.cpp).
+
 /// Captions of a report header: the period, today's date and the company.
 struct ReportHeaderCaptions {
-    QString Label5; ///< start date, "dd-MMM-yyyy"
-    QString Label6; ///< end date
-    QString Label8; ///< today's date
-    /// Company title (lblCompany), address (lblAddress, two lines), phone (lblContact) and the
-    /// logo file for Image1; `found` false leaves them all unset (no company row).
+    QString periodStart; ///< "dd-MMM-yyyy"
+    QString periodEnd;
+    QString today;
+    /// Company title, address (two lines), phone and logo file; `found` false leaves them all
+    /// unset (no company row).
     CompanyFacts company;
 };
 
-/// Run-time captions of the detailed report. An unset optional keeps the design's own text.
+/// Run-time captions of the detailed report. An unset figure keeps the design's own text.
 struct DetailCaptions {
     ReportHeaderCaptions header;
-    std::optional<QString> Label16; ///< the chosen employee's list text
-    // Report footer: the period totals, twice ("Work week totals", "Pay Period Hours").
-    QString Label17, Label18, Label19; ///< regular, overtime, work
-    QString Label23, Label24, Label25; ///< regular, overtime, work
-    std::optional<QString> Label26, Label27; ///< reg_wage, ot_wage ("" for an empty wage)
-    std::optional<QString> Label29, Label30; ///< regular and overtime earnings
-    QString Label31 = QStringLiteral("0");   ///< total earnings
+    std::optional<QString> employeeName; ///< the chosen employee's list text
+    /// The period totals (printed twice: "Work week totals" and "Pay Period Hours").
+    std::optional<QString> regularHours, overtimeHours, workHours;
+    std::optional<QString> regularWage, overtimeWage; ///< "" for an empty wage
+    std::optional<QString> regularEarnings, overtimeEarnings;
+    std::optional<QString> totalEarnings = QStringLiteral("0");
     /// The run's period and employee (none when none was ticked): the preview lists the pairs
     /// and rows of the period that need a look.
     PayPeriod period;
@@ -115,6 +117,8 @@ public:
     DetailRun(DatabaseSession &db, const PayPeriod &period, std::optional<ChosenEmployee> employee,
               QObject *parent = nullptr);
     const DetailCaptions &captions() const { return m_captions; }
+    /// The rows stored in `details`, in their order.
+    const QList<DetailRow> &rows() const { return m_figures.rows; }
     /// The pair that stopped the run (Outcome::Incomplete).
     const std::optional<IncompletePair> &incomplete() const { return m_figures.incomplete; }
 

@@ -6,7 +6,7 @@
 #include "serverlayout.h"
 #include "payrollbinding.h"
 #include "payrolldata.h"
-#include "payrolldesigns.h"
+#include "reportdocument.h"
 #include "tableexport.h"
 #include <QBuffer>
 #include <QFileInfo>
@@ -125,32 +125,32 @@ std::optional<Options> parse(const QStringList &args, const QString &defaultData
 void say(QIODevice &err, const QString &text) { err.write(text.toUtf8() + '\n'); }
 
 /// The report's pages as the preview shows them, written as PDF when --pdf asks for it.
-bool writePdf(const report::ReportDesign &design, const ExportTable &rows, const Options &o, QIODevice &err)
+bool writePdf(const report::FilledReport &filled, const Options &o, QIODevice &err)
 {
     if (o.pdf.isEmpty())
         return true;
     QString error;
-    if (report::writeReportPdf(design, report::boundTableOf(rows), o.pdf, &error))
+    if (report::writeReportPdf(filled.design, filled.rows, o.pdf, &error))
         return true;
     say(err, QStringLiteral("ZarvoReport: cannot write %1: %2").arg(o.pdf, error));
     return false;
 }
 
 /// Exceptions: what the runs cannot count or count in a way a person should look at.
-ExportTable exceptionsTable(DatabaseSession &db, const Options &o)
+DataTable exceptionsTable(DatabaseSession &db, const Options &o)
 {
-    ExportTable t;
-    t.header = QStringList{"emp_id", "rsdate", "pair", "time_in", "time_out", "problem"};
+    DataTable t;
+    t.fields = QStringList{"emp_id", "rsdate", "pair", "time_in", "time_out", "problem"};
     for (const PayrollException &e : findExceptions(db, o.period, o.employees))
         t.rows.append({e.empId, e.rsdate, e.pair, e.timeIn, e.timeOut, e.problem});
     return t;
 }
 
 /// The change log's entries of the period, oldest first.
-ExportTable auditTable(DatabaseSession &db, const Options &o)
+DataTable auditTable(DatabaseSession &db, const Options &o)
 {
-    ExportTable t;
-    t.header = QStringList{"entry", "changed_at", "window", "action", "table", "row", "emp_id", "day", "before",
+    DataTable t;
+    t.fields = QStringList{"entry", "changed_at", "window", "action", "table", "row", "emp_id", "day", "before",
                            "after", "hash"};
     for (const ChangeLog::Entry &e : ChangeLog::entries(db, o.period.from, o.period.to, o.employees.value(0)))
         t.rows.append({e.id, e.at.toString(Qt::ISODate), e.window, e.action, e.table, e.key,
@@ -161,7 +161,7 @@ ExportTable auditTable(DatabaseSession &db, const Options &o)
 }
 
 /// Writes the table where the options say; false (message written) when a file failed.
-bool writeOut(const ExportTable &table, const Options &o, QIODevice &out, QIODevice &err)
+bool writeOut(const DataTable &table, const Options &o, QIODevice &out, QIODevice &err)
 {
     QString error;
     if (o.csv.isEmpty())
@@ -202,12 +202,10 @@ int runReportCommand(const QStringList &args, const QString &defaultDatabase, QI
             QList<SummaryRow> rows;
             for (const QString &id : ids)
                 rows.append(computeSummary(db, id, o->period));
-            const ExportTable table = summaryTable(rows);
-            if (!writeOut(table, *o, out, err))
+            const report::FilledReport filled = report::fillSummaryReport(reportHeaderCaptions(db, o->period), rows);
+            if (!writeOut(filled.rows, *o, out, err))
                 return ReportStoreFailed;
-            report::ReportDesign design = report::summaryDesign();
-            report::applyHeader(design, reportHeaderCaptions(db, o->period));
-            return writePdf(design, table, *o, err) ? ReportOk : ReportStoreFailed;
+            return writePdf(filled, *o, err) ? ReportOk : ReportStoreFailed;
         }
         if (o->command == QLatin1String("detail")) {
             const DetailFigures f = computeDetail(db, o->employees.first(), o->period);
@@ -224,10 +222,9 @@ int runReportCommand(const QStringList &args, const QString &defaultDatabase, QI
             }
             const QString id = o->employees.first();
             const EmployeeFacts e = lookUpEmployee(db, id);
-            report::ReportDesign design = report::detailDesign();
-            report::applyCaptions(design, detailCaptions(db, o->period, ChosenEmployee{id, e.found ? e.name() : id},
-                                                         f.totals));
-            return writePdf(design, detailTable(f.rows), *o, err) ? ReportOk : ReportStoreFailed;
+            const DetailCaptions captions =
+                detailCaptions(db, o->period, ChosenEmployee{id, e.found ? e.name() : id}, f.totals);
+            return writePdf(report::fillDetailReport(captions, f.rows), *o, err) ? ReportOk : ReportStoreFailed;
         }
         if (o->command == QLatin1String("audit"))
             return writeOut(auditTable(db, *o), *o, out, err) ? ReportOk : ReportStoreFailed;

@@ -1,24 +1,11 @@
 #include "reportview.h"
 #include "module1.h"
-#include "payrollbinding.h"
 #include "payrollreports.h"
 #include <QPointer>
 #include <QTimer>
 
 namespace zarvo {
 namespace {
-
-// The report's data: every row of its work table as the run left it. A record set that cannot
-// be opened leaves the report without rows; it still opens.
-void bindWorkTable(report::PayrollReport &r)
-{
-    RecordSet rs;
-    try {
-        rs.open(Module1::instance().db, QStringLiteral("Select * from ") + r.table());
-    } catch (const DbError &) {
-    }
-    r.bind(rs);
-}
 
 // The line of exceptions under the preview's toolbar: the first page shows at once, the
 // exceptions follow on the next event-loop turn.
@@ -43,12 +30,11 @@ void listExceptions(report::PayrollReport &(*which)(), QPointer<report::ReportPr
 
 } // namespace
 
-void showDetailReport(QWidget *, const DetailCaptions &captions)
+void showDetailReport(QWidget *, const DetailCaptions &captions, const QList<DetailRow> &rows)
 {
     report::PayrollReport &r = report::detailReport();
-    r.restoreDesign(); // captions a run leaves unset show the design's text, not the last run's
-    report::applyCaptions(r.design(), captions);
-    bindWorkTable(r);
+    // From the design afresh: captions a run leaves unset show its text, not the last run's.
+    r.fill(report::fillDetailReport(captions, rows));
     if (captions.ids.isEmpty()) { // no employee, nothing to look at
         r.setNotCounted(QString(), {});
         r.show();
@@ -57,12 +43,10 @@ void showDetailReport(QWidget *, const DetailCaptions &captions)
     listExceptions(&report::detailReport, r.show(), captions.period, captions.ids);
 }
 
-void showSummaryReport(QWidget *, const SummaryCaptions &captions)
+void showSummaryReport(QWidget *, const SummaryCaptions &captions, const QList<SummaryRow> &rows)
 {
     report::PayrollReport &r = report::summaryReport();
-    r.restoreDesign();
-    report::applyCaptions(r.design(), captions);
-    bindWorkTable(r);
+    r.fill(report::fillSummaryReport(captions.header, rows));
     listExceptions(&report::summaryReport, r.show(), captions.period, captions.ids);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Showing a filled payroll report. The runs end here once their work table is filled: the
-// report designs bind to "Select * from details" / "Select * from summary", take the run-time
-// captions given and open inside the console.
+// report binds the rows the run stored there (the same rows, kept in memory, as ZarvoReport
+// binds), takes the run's captions and opens inside the console.
 
 #include "payrollruns.h"
 
@@ -9,10 +9,10 @@ class QWidget;
 
 namespace zarvo {
 
-/// Shows the detailed report over `details` with the given captions. `owner` is the payroll
-/// window that ran it.
-void showDetailReport(QWidget *owner, const DetailCaptions &captions);
-/// Shows the summary report over `summary` with the given captions.
-void showSummaryReport(QWidget *owner, const SummaryCaptions &captions);
+/// Shows the detailed report of the rows stored in `details`, with the given captions. `owner`
+/// is the payroll window that ran it.
+void showDetailReport(QWidget *owner, const DetailCaptions &captions, const QList<DetailRow> &rows);
+/// Shows the summary report of the rows stored in `summary`, with the given captions.
+void showSummaryReport(QWidget *owner, const SummaryCaptions &captions, const QList<SummaryRow> &rows);
 
 } // namespace zarvo

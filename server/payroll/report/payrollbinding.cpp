@@ -1,80 +1,45 @@
 #include "payrollbinding.h"
-#include "reportdocument.h"
-#include <QFileInfo>
-#include <QLocale>
+#include "payrolldesigns.h"
+#include "tableexport.h"
 
-namespace zarvo::report {
-namespace {
-const QString kHeader = QStringLiteral("Section4");
-const QString kFooter = QStringLiteral("Section5");
+namespace zarvo {
 
-void setIf(ReportDesign &d, const QString &band, const QString &control, const std::optional<QString> &text)
+DataTable summaryTable(const QList<SummaryRow> &rows)
 {
-    if (text)
-        d.setCaption(band, control, *text);
-}
-} // namespace
-
-void applyHeader(ReportDesign &d, const ReportHeaderCaptions &h)
-{
-    // In the order of the run: picture, company lines, then the dates.
-    if (h.company.found) {
-        d.setPicture(kHeader, QStringLiteral("Image1"), h.company.logoPath);
-        d.setCaption(kHeader, QStringLiteral("lblCompany"), h.company.title);
-        d.setCaption(kHeader, QStringLiteral("lblAddress"), h.company.address);
-        d.setCaption(kHeader, QStringLiteral("lblContact"), h.company.phone);
-    }
-    d.setCaption(kHeader, QStringLiteral("Label5"), h.Label5);
-    d.setCaption(kHeader, QStringLiteral("Label6"), h.Label6);
-    d.setCaption(kHeader, QStringLiteral("Label8"), h.Label8);
-}
-
-void applyCaptions(ReportDesign &d, const DetailCaptions &c)
-{
-    applyHeader(d, c.header);
-    setIf(d, kHeader, QStringLiteral("Label16"), c.Label16);
-    const std::pair<const char *, const QString *> totals[] = {
-        {"Label17", &c.Label17}, {"Label18", &c.Label18}, {"Label19", &c.Label19},
-        {"Label23", &c.Label23}, {"Label24", &c.Label24}, {"Label25", &c.Label25},
-        {"Label31", &c.Label31}};
-    for (const auto &[name, text] : totals)
-        d.setCaption(kFooter, QString::fromLatin1(name), *text);
-    setIf(d, kFooter, QStringLiteral("Label26"), c.Label26);
-    setIf(d, kFooter, QStringLiteral("Label27"), c.Label27);
-    setIf(d, kFooter, QStringLiteral("Label29"), c.Label29);
-    setIf(d, kFooter, QStringLiteral("Label30"), c.Label30);
-}
-
-void applyCaptions(ReportDesign &d, const SummaryCaptions &c) { applyHeader(d, c.header); }
-
-ExportTable exportTableOf(const QString &table, const BoundTable &rows)
-{
-    ExportTable t;
-    t.header = (table.compare(QLatin1String("details"), Qt::CaseInsensitive) == 0 ? detailTable({})
-                                                                                 : summaryTable({})).header;
-    for (int r = 0; r < rows.rowCount(); ++r) {
-        QVariantList cells;
-        for (const QString &field : t.header)
-            cells.append(rows.value(r, field));
-        t.rows.append(std::move(cells));
-    }
+    DataTable t;
+    t.fields = QStringList{"emp_id", "emp_name", "work_hours", "regular", "ot", "wage", "ot_wage",
+                           "reg_earnings", "ot_earnings", "tot_earnings"};
+    for (const SummaryRow &r : rows)
+        t.rows.append({r.empId, r.empName, r.totals.work, r.totals.regular, r.totals.overtime, r.wage,
+                       r.otWage, r.earnings.regular, r.earnings.overtime, r.earnings.total});
     return t;
 }
 
-BoundTable boundTableOf(const ExportTable &table)
+DataTable detailTable(const QList<DetailRow> &rows)
 {
-    BoundTable b;
-    b.fields = table.header;
-    b.rows = table.rows;
-    return b;
+    DataTable t;
+    t.fields = QStringList{"emp_id", "rsdate", "in1", "out1", "work_hours", "regular", "rsot"};
+    for (const DetailRow &r : rows)
+        t.rows.append({r.empId, r.rsdate, r.timeIn, r.timeOut, r.hours.work, r.hours.regular, r.hours.overtime});
+    return t;
 }
 
-bool exportBoundTable(const QString &table, const BoundTable &rows, const QString &path, QString *error)
+} // namespace zarvo
+
+namespace zarvo::report {
+
+FilledReport fillDetailReport(const DetailCaptions &captions, const QList<DetailRow> &rows)
 {
-    const ExportTable t = exportTableOf(table, rows);
-    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
-        return writeXlsxFile(path, t, table, error);
-    return writeCsvFile(path, t, error);
+    FilledReport r{detailDesign(), detailTable(rows)};
+    applyCaptions(r.design, captions);
+    return r;
+}
+
+FilledReport fillSummaryReport(const ReportHeaderCaptions &header, const QList<SummaryRow> &rows)
+{
+    FilledReport r{summaryDesign(), summaryTable(rows)};
+    applyHeader(r.design, header);
+    return r;
 }
 
 QString exceptionText(const PayrollException &e)
@@ -118,12 +83,6 @@ QString exceptionSummary(const QList<PayrollException> &exceptions)
     if (others)
         parts << (others == 1 ? QStringLiteral("1 other exception") : QStringLiteral("%1 other exceptions").arg(others));
     return parts.join(QStringLiteral("; ")) + QLatin1Char('.');
-}
-
-bool writeReportPdf(const ReportDesign &design, const BoundTable &rows, const QString &path, QString *error)
-{
-    const ReportDocument doc(design, rows, PageSetup::forLocale(QLocale::system()));
-    return doc.writePdf(path, error);
 }
 
 } // namespace zarvo::report

@@ -203,3 +203,61 @@ ReportDesign summaryDesign()
 }
 
 } // namespace zarvo::report
+
+namespace zarvo::report {
+namespace {
+
+// Which control shows which figure: the one place that ties the payroll's figures to the
+// designs' control names. In the order the run sets them: picture, company, dates.
+const std::pair<const char *, QString CompanyFacts::*> kCompanyControls[] = {
+    {"lblCompany", &CompanyFacts::title}, {"lblAddress", &CompanyFacts::address}, {"lblContact", &CompanyFacts::phone}};
+
+const std::pair<const char *, QString ReportHeaderCaptions::*> kHeaderControls[] = {
+    {"Label5", &ReportHeaderCaptions::periodStart}, {"Label6", &ReportHeaderCaptions::periodEnd},
+    {"Label8", &ReportHeaderCaptions::today}};
+
+struct DetailControl {
+    const char *band;
+    const char *control;
+    std::optional<QString> DetailCaptions::*figure;
+};
+const DetailControl kDetailControls[] = {
+    {"Section4", "Label16", &DetailCaptions::employeeName},
+    // "Work week totals" and "Pay Period Hours" both print the period's totals.
+    {"Section5", "Label17", &DetailCaptions::regularHours},
+    {"Section5", "Label18", &DetailCaptions::overtimeHours},
+    {"Section5", "Label19", &DetailCaptions::workHours},
+    {"Section5", "Label23", &DetailCaptions::regularHours},
+    {"Section5", "Label24", &DetailCaptions::overtimeHours},
+    {"Section5", "Label25", &DetailCaptions::workHours},
+    {"Section5", "Label31", &DetailCaptions::totalEarnings},
+    {"Section5", "Label26", &DetailCaptions::regularWage},
+    {"Section5", "Label27", &DetailCaptions::overtimeWage},
+    {"Section5", "Label29", &DetailCaptions::regularEarnings},
+    {"Section5", "Label30", &DetailCaptions::overtimeEarnings},
+};
+
+const QString kHeader = QStringLiteral("Section4");
+
+} // namespace
+
+void applyHeader(ReportDesign &d, const ReportHeaderCaptions &h)
+{
+    if (h.company.found) {
+        d.setPicture(kHeader, QStringLiteral("Image1"), h.company.logoPath);
+        for (const auto &[control, text] : kCompanyControls)
+            d.setCaption(kHeader, QString::fromLatin1(control), h.company.*text);
+    }
+    for (const auto &[control, text] : kHeaderControls)
+        d.setCaption(kHeader, QString::fromLatin1(control), h.*text);
+}
+
+void applyCaptions(ReportDesign &d, const DetailCaptions &c)
+{
+    applyHeader(d, c.header);
+    for (const DetailControl &place : kDetailControls)
+        if (const std::optional<QString> &text = c.*place.figure)
+            d.setCaption(QString::fromLatin1(place.band), QString::fromLatin1(place.control), *text);
+}
+
+} // namespace zarvo::report

@@ -1,8 +1,7 @@
 #include "payrollreports.h"
-#include "database.h"
-#include "payrollbinding.h"
 #include "payrolldesigns.h"
 #include "reportdocument.h"
+#include "tableexport.h"
 #include <QLocale>
 
 namespace zarvo::report {
@@ -22,8 +21,13 @@ void PayrollReport::restoreDesign()
     m_design = m_kind == Detail ? detailDesign() : summaryDesign();
 }
 
-void PayrollReport::bind(const RecordSet &rs) { m_table = BoundTable::fromRecordSet(rs); }
-void PayrollReport::bind(BoundTable table) { m_table = std::move(table); }
+void PayrollReport::bind(DataTable table) { m_table = std::move(table); }
+
+void PayrollReport::fill(FilledReport report)
+{
+    m_design = std::move(report.design);
+    m_table = std::move(report.rows);
+}
 
 void PayrollReport::setNotCounted(const QString &line, const QStringList &pairs)
 {
@@ -31,7 +35,7 @@ void PayrollReport::setNotCounted(const QString &line, const QStringList &pairs)
     m_notCounted = pairs;
     if (windowHost())
         if (auto *open = qobject_cast<ReportPreview *>(windowHost()->find(QStringLiteral("Report:") + m_design.name)))
-            open->setNotCounted(line, pairs);
+            open->setNotice(line, pairs);
 }
 
 std::shared_ptr<const ReportDocument> PayrollReport::document(const PageSetup &page) const
@@ -53,11 +57,11 @@ ReportPreview *PayrollReport::show()
         return nullptr;
     // "Export…" writes the rows shown, as ZarvoReport writes the same report.
     preview->setExporter([rows = m_table](const QString &t, const QString &path, QString *error) {
-        return exportBoundTable(t, rows, path, error);
+        return writeTableFile(path, rows, t, error);
     });
     preview->setDocument(document(PageSetup::forLocale(QLocale::system())));
     if (!m_notCountedLine.isEmpty())
-        preview->setNotCounted(m_notCountedLine, m_notCounted);
+        preview->setNotice(m_notCountedLine, m_notCounted);
     return preview;
 }
 

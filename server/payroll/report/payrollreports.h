@@ -1,16 +1,11 @@
 #pragma once
 // The program's two payroll reports, each one instance created on first use and reused by every
-// later run: a run sets captions and pictures on its design by band and control names, binds it
-// to the work table's record set and shows it inside the console without waiting.
+// later run: a run fills it (its design with the run's figures, bound to the run's rows) and
+// shows it inside the console without waiting.
 
-#include "boundtable.h"
-#include "reportdesign.h"
+#include "payrollbinding.h"
 #include "reportpreview.h"
 #include <memory>
-
-namespace zarvo {
-class RecordSet;
-}
 
 namespace zarvo::report {
 
@@ -29,10 +24,10 @@ public:
     const ReportDesign &design() const { return m_design; }
     /// Puts every caption and picture back to the design's own.
     void restoreDesign();
-    /// Takes the rows of the record set as the report's data.
-    void bind(const RecordSet &rs);
-    void bind(BoundTable table);
-    const BoundTable &data() const { return m_table; }
+    void bind(DataTable table);
+    /// Takes a filled design and its rows (the design's captions are the run's from here on).
+    void fill(FilledReport report);
+    const DataTable &data() const { return m_table; }
     /// The line under the preview's toolbar and the list behind it (summary): the pairs the
     /// figures leave out or that need a look. Shown at once when the preview is open.
     void setNotCounted(const QString &line, const QStringList &pairs);
@@ -47,7 +42,7 @@ public:
 private:
     Kind m_kind;
     ReportDesign m_design;
-    BoundTable m_table;
+    DataTable m_table;
     QString m_notCountedLine;
     QStringList m_notCounted;
 };

@@ -50,26 +50,34 @@ inline void spoilSlot(DatabaseSession &db, const QString &id, const QDate &day, 
                       .arg(slot, text, id, day.toString(Qt::ISODate)));
 }
 
-/// The rows of a work table as texts "field=value" joined, for comparing whole rows.
+/// Values as one text, blank-separated, for comparing whole rows.
+inline QString rowText(const QVariantList &values)
+{
+    QStringList cells;
+    for (const QVariant &v : values) {
+        if (v.typeId() == QMetaType::Double)
+            cells << QString::number(v.toDouble(), 'g', 15);
+        else if (v.typeId() == QMetaType::QDate)
+            cells << v.toDate().toString(Qt::ISODate);
+        else if (v.typeId() == QMetaType::QTime)
+            cells << v.toTime().toString(QStringLiteral("HH:mm:ss"));
+        else
+            cells << (v.isValid() ? v.toString() : QStringLiteral("<null>"));
+    }
+    return cells.join(QLatin1Char(' '));
+}
+
+/// The rows of a work table, the given fields of each as rowText().
 inline QStringList tableRows(DatabaseSession &db, const QString &table, const QStringList &fields)
 {
     QStringList rows;
     RecordSet rs;
     rs.open(db, QStringLiteral("Select * from ") + table);
     for (; !rs.eof(); rs.moveNext()) {
-        QStringList cells;
-        for (const QString &f : fields) {
-            const QVariant v = rs.value(f);
-            if (v.typeId() == QMetaType::Double)
-                cells << QString::number(v.toDouble(), 'g', 15);
-            else if (v.typeId() == QMetaType::QDate)
-                cells << v.toDate().toString(Qt::ISODate);
-            else if (v.typeId() == QMetaType::QTime)
-                cells << v.toTime().toString(QStringLiteral("HH:mm:ss"));
-            else
-                cells << (v.isValid() ? v.toString() : QStringLiteral("<null>"));
-        }
-        rows << cells.join(QLatin1Char(' '));
+        QVariantList values;
+        for (const QString &f : fields)
+            values << rs.value(f);
+        rows << rowText(values);
     }
     return rows;
 }

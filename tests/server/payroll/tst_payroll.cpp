@@ -129,8 +129,8 @@ private slots:
         click(w, "PushButton1");
         QTRY_COMPARE(ready.size(), 1);
         const auto c = ready.first().first().value<DetailCaptions>();
-        QCOMPARE(c.Label16, std::optional<QString>(" Ray"));
-        QCOMPARE(c.Label31, QString("138")); // 4 x 12 + 5 x 18
+        QCOMPARE(c.employeeName, std::optional<QString>(" Ray"));
+        QCOMPARE(c.totalEarnings, std::optional<QString>("138")); // 4 x 12 + 5 x 18
         QCOMPARE(tableRows(f.db(), "details", {"emp_id", "work_hours"}), QStringList({"E2 9"}));
         QVERIFY(f.boxes.boxes.isEmpty());
         QVERIFY(ctl<QPushButton>(w, "PushButton1")->isEnabled());
@@ -176,7 +176,7 @@ private slots:
         QSignalSpy ready(w, &Payroll::summaryReportReady);
         click(w, "PushButton2");
         QTRY_COMPARE(ready.size(), 1);
-        QCOMPARE(ready.first().first().value<SummaryCaptions>().header.Label5, QString("04-Mar-2024"));
+        QCOMPARE(ready.first().first().value<SummaryCaptions>().header.periodStart, QString("04-Mar-2024"));
         QCOMPARE(tableRows(f.db(), "summary", {"emp_id", "emp_name", "tot_earnings"}),
                  QStringList({"E1 Ann Lee 115", "E3 Cy Dee 230"}));
         // Nothing ticked: the table is emptied and no report follows.

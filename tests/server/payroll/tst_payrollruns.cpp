@@ -43,15 +43,17 @@ void addStaff(DatabaseSession &db)
 
 QStringList captionList(const DetailCaptions &c)
 {
-    QStringList out{"17=" + c.Label17, "18=" + c.Label18, "19=" + c.Label19, "31=" + c.Label31};
+    const auto text = [](const std::optional<QString> &v) { return v.value_or(QString()); };
+    QStringList out{"regular=" + text(c.regularHours), "overtime=" + text(c.overtimeHours),
+                    "work=" + text(c.workHours), "total=" + text(c.totalEarnings)};
     const auto opt = [&out](const char *n, const std::optional<QString> &v) {
         out << QString::fromLatin1(n) + QLatin1Char('=') + (v ? *v : QStringLiteral("<design>"));
     };
-    opt("16", c.Label16);
-    opt("26", c.Label26);
-    opt("27", c.Label27);
-    opt("29", c.Label29);
-    opt("30", c.Label30);
+    opt("name", c.employeeName);
+    opt("wage", c.regularWage);
+    opt("ot_wage", c.overtimeWage);
+    opt("reg_earnings", c.regularEarnings);
+    opt("ot_earnings", c.overtimeEarnings);
     return out;
 }
 } // namespace
@@ -74,7 +76,7 @@ private slots:
         Clock::clearFixed();
     }
 
-    void detail_data()
+    void detailRunRefillsDetailsAndWorksOutItsFigures_data()
     {
         QTest::addColumn<QStringList>("punches");
         QTest::addColumn<QString>("employee"); // "" = nothing ticked
@@ -86,44 +88,44 @@ private slots:
         QTest::newRow("two pairs of one day")
             << QStringList{"E1 01/05/2024 08:00:00 12:00:00 13:00:00 18:30:00 - -"} << "E1" << "01/31/2024" << O::Report
             << QStringList{"E1 2024-01-05 08:00:00 12:00:00 4 4 0", "E1 2024-01-05 13:00:00 18:30:00 5.5 4 1.5"}
-            << QStringList{"17=8", "18=1.5", "19=9.5", "31=102.5", "16=Ann Lee", "26=10", "27=15", "29=80", "30=22.5"};
+            << QStringList{"regular=8", "overtime=1.5", "work=9.5", "total=102.5", "name=Ann Lee", "wage=10", "ot_wage=15", "reg_earnings=80", "ot_earnings=22.5"};
         QTest::newRow("third row incomplete: rows before stay, no report")
             << QStringList{"E1 01/02/2024 08:00:00 12:00:00 - - - -", "E1 01/03/2024 08:00:00 17:00:00 - - - -",
                            "E1 01/04/2024 08:00:00 12:00:00 13:00:00 - - -", "E1 01/05/2024 08:00:00 12:00:00 - - - -"}
             << "E1" << "01/31/2024" << O::Incomplete
             << QStringList{"E1 2024-01-02 08:00:00 12:00:00 4 4 0", "E1 2024-01-03 08:00:00 17:00:00 9 4 5",
                            "E1 2024-01-04 08:00:00 12:00:00 4 4 0"}
-            << QStringList{"17=", "18=", "19=", "31=0", "16=<design>", "26=<design>", "27=<design>", "29=<design>",
-                           "30=<design>"};
+            << QStringList{"regular=", "overtime=", "work=", "total=0", "name=<design>", "wage=<design>", "ot_wage=<design>", "reg_earnings=<design>",
+                           "ot_earnings=<design>"};
         QTest::newRow("time-out without time-in counts nothing")
             << QStringList{"E1 01/05/2024 08:00:00 12:00:00 - - - 17:00:00"} << "E1" << "01/31/2024" << O::Report
             << QStringList{"E1 2024-01-05 08:00:00 12:00:00 4 4 0"}
-            << QStringList{"17=4", "18=0", "19=4", "31=40", "16=Ann Lee", "26=10", "27=15", "29=40", "30=0"};
+            << QStringList{"regular=4", "overtime=0", "work=4", "total=40", "name=Ann Lee", "wage=10", "ot_wage=15", "reg_earnings=40", "ot_earnings=0"};
         QTest::newRow("no punches in the period")
             << QStringList{"E1 02/05/2024 08:00:00 12:00:00 - - - -"} << "E1" << "01/31/2024" << O::Report
-            << QStringList{} << QStringList{"17=0", "18=0", "19=0", "31=0", "16=Ann Lee", "26=10", "27=15", "29=0", "30=0"};
+            << QStringList{} << QStringList{"regular=0", "overtime=0", "work=0", "total=0", "name=Ann Lee", "wage=10", "ot_wage=15", "reg_earnings=0", "ot_earnings=0"};
         QTest::newRow("end date before start date")
             << QStringList{"E1 01/05/2024 08:00:00 12:00:00 - - - -"} << "E1" << "12/31/2023" << O::Report
-            << QStringList{} << QStringList{"17=0", "18=0", "19=0", "31=0", "16=Ann Lee", "26=10", "27=15", "29=0", "30=0"};
+            << QStringList{} << QStringList{"regular=0", "overtime=0", "work=0", "total=0", "name=Ann Lee", "wage=10", "ot_wage=15", "reg_earnings=0", "ot_earnings=0"};
         QTest::newRow("nothing ticked: header and zero totals only")
             << QStringList{"E1 01/05/2024 08:00:00 12:00:00 - - - -"} << "" << "01/31/2024" << O::Report << QStringList{}
-            << QStringList{"17=0", "18=0", "19=0", "31=0", "16=<design>", "26=<design>", "27=<design>", "29=<design>",
-                           "30=<design>"};
+            << QStringList{"regular=0", "overtime=0", "work=0", "total=0", "name=<design>", "wage=<design>", "ot_wage=<design>", "reg_earnings=<design>",
+                           "ot_earnings=<design>"};
         QTest::newRow("empty overtime wage shows empty, earns 0")
             << QStringList{"E2 01/05/2024 08:00:00 17:00:00 - - - -"} << "E2" << "01/31/2024" << O::Report
             << QStringList{"E2 2024-01-05 08:00:00 17:00:00 9 4 5"}
-            << QStringList{"17=4", "18=5", "19=9", "31=48", "16=Bob Ray", "26=12", "27=", "29=48", "30=0"};
+            << QStringList{"regular=4", "overtime=5", "work=9", "total=48", "name=Bob Ray", "wage=12", "ot_wage=", "reg_earnings=48", "ot_earnings=0"};
         QTest::newRow("shift past midnight")
             << QStringList{"E1 01/05/2024 22:00:00 02:00:00 - - - -"} << "E1" << "01/31/2024" << O::Report
             << QStringList{"E1 2024-01-05 22:00:00 02:00:00 4 4 0"}
-            << QStringList{"17=4", "18=0", "19=4", "31=40", "16=Ann Lee", "26=10", "27=15", "29=40", "30=0"};
+            << QStringList{"regular=4", "overtime=0", "work=4", "total=40", "name=Ann Lee", "wage=10", "ot_wage=15", "reg_earnings=40", "ot_earnings=0"};
         QTest::newRow("ID with a quote")
             << QStringList{"O'Neil 01/05/2024 08:00:00 12:01:00 - - - -"} << "O'Neil" << "01/31/2024" << O::Report
             << QStringList{"O'Neil 2024-01-05 08:00:00 12:01:00 4.0167 4 0.0167"}
-            << QStringList{"17=4", "18=0.0167", "19=4.0167", "31=80.501", "16=Cy O'Neil", "26=20", "27=30", "29=80",
-                           "30=0.501"};
+            << QStringList{"regular=4", "overtime=0.0167", "work=4.0167", "total=80.501", "name=Cy O'Neil", "wage=20", "ot_wage=30", "reg_earnings=80",
+                           "ot_earnings=0.501"};
     }
-    void detail()
+    void detailRunRefillsDetailsAndWorksOutItsFigures()
     {
         QFETCH(QStringList, punches);
         QFETCH(QString, employee);
@@ -139,18 +141,15 @@ private slots:
 
         std::optional<ChosenEmployee> chosen;
         if (!employee.isEmpty())
-            chosen = ChosenEmployee{employee, captions.filter(QRegularExpression("^16=")).value(0).mid(3)};
+            chosen = ChosenEmployee{employee, captions.filter(QRegularExpression("^name=")).value(0).mid(5)};
         DetailRun run(db(), {QDate(2024, 1, 1), QDate::fromString(to, "MM/dd/yyyy")}, chosen);
         run.runToEnd();
         QCOMPARE(run.outcome(), outcome);
         QCOMPARE(tableRows(db(), "details", kDetailFields), rows);
         if (outcome == PayrollRun::Outcome::Report) {
             QCOMPARE(captionList(run.captions()), captions);
-            QCOMPARE(run.captions().Label23, run.captions().Label17);
-            QCOMPARE(run.captions().Label24, run.captions().Label18);
-            QCOMPARE(run.captions().Label25, run.captions().Label19);
-            QCOMPARE(run.captions().header.Label5, QStringLiteral("01-Jan-2024"));
-            QCOMPARE(run.captions().header.Label8, QStringLiteral("01-Feb-2024"));
+            QCOMPARE(run.captions().header.periodStart, QStringLiteral("01-Jan-2024"));
+            QCOMPARE(run.captions().header.today, QStringLiteral("01-Feb-2024"));
         } else {
             QVERIFY(run.incomplete());
             QCOMPARE(run.incomplete()->pair, 2);
@@ -158,7 +157,7 @@ private slots:
         }
     }
 
-    void summary_data()
+    void summaryRunRefillsSummaryInListOrder_data()
     {
         QTest::addColumn<QStringList>("punches");
         QTest::addColumn<QStringList>("ids");
@@ -187,7 +186,7 @@ private slots:
         QTest::newRow("nothing ticked: emptied, no report")
             << QStringList{"E1 01/05/2024 08:00:00 12:00:00 - - - -"} << QStringList{} << O::NoReport << QStringList{};
     }
-    void summary()
+    void summaryRunRefillsSummaryInListOrder()
     {
         QFETCH(QStringList, punches);
         QFETCH(QStringList, ids);
@@ -201,7 +200,7 @@ private slots:
         QCOMPARE(run.outcome(), outcome);
         QCOMPARE(tableRows(db(), "summary", kSummaryFields), rows);
         if (outcome == PayrollRun::Outcome::Report)
-            QCOMPARE(run.captions().header.Label6, QStringLiteral("31-Jan-2024"));
+            QCOMPARE(run.captions().header.periodEnd, QStringLiteral("31-Jan-2024"));
     }
 
     void companyHeader()
@@ -273,7 +272,7 @@ private slots:
         QVERIFY2(turns > 3, qPrintable(QString::number(turns)));
         if (detail) {
             QCOMPARE(db().countRows("details"), 6000);
-            QCOMPARE(qobject_cast<DetailRun *>(run.get())->captions().Label19, QStringLiteral("25500"));
+            QCOMPARE(qobject_cast<DetailRun *>(run.get())->captions().workHours, std::optional<QString>("25500"));
         } else {
             QCOMPARE(db().countRows("summary"), 400);
             QCOMPARE(tableRows(db(), "summary", {"emp_id", "work_hours", "regular", "ot"}).first(),

@@ -125,12 +125,17 @@ private slots:
         QTRY_VERIFY(preview("Summary"));
         ReportPreview *p = preview("Summary");
         QCOMPARE(p->windowTitle(), QString("Timesheet Report Summary"));
-        const BoundTable &rows = p->document()->table();
+        const DataTable &rows = p->document()->table();
         QCOMPARE(rows.rowCount(), 2);
         QCOMPARE(rows.value(0, "reg_earnings").toDouble(), 40.0);
         QCOMPARE(rows.value(0, "ot_earnings").toDouble(), 75.0);
         QCOMPARE(rows.value(0, "tot_earnings").toDouble(), 115.0);
         QCOMPARE(rows.value(1, "tot_earnings").toDouble(), 0.0);
+        // The preview binds what the run stored in `summary`, cell for cell.
+        QStringList shown;
+        for (const QVariantList &row : rows.rows)
+            shown << rowText(row);
+        QCOMPARE(shown, tableRows(f.db(), "summary", rows.fields));
         QCOMPARE(caption(p, "Section4", "lblCompany"), QString("Harbor Bakery Ltd."));
         QCOMPARE(caption(p, "Section4", "Label6"), QString("07-Jan-2024"));
         auto *line = p->findChild<QLabel *>("NotCounted");

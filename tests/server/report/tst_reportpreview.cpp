@@ -24,12 +24,12 @@ using namespace zarvo;
 using namespace zarvo::report;
 
 namespace {
-BoundTable manyEmployees(int n)
+DataTable manyEmployees(int n)
 {
-    BoundTable t = worked::summaryRows();
+    DataTable t = worked::summaryRows();
     t.rows.clear();
     for (int i = 0; i < n; ++i)
-        t.rows.append({QString("E%1").arg(i), QString("Employee %1").arg(i), 9.0, 10.0, 15.0, 4.0, 5.0,
+        t.rows.append({QString("E%1").arg(i), QString("Employee %1").arg(i), 9.0, 4.0, 5.0, 10.0, 15.0,
                        40.0, 75.0, 115.0});
     return t;
 }

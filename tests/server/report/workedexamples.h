@@ -3,8 +3,8 @@
 // employee with 08:00-12:00 and 13:00-18:30 (detail: 80 / 22.5 / 102.5) and two employees, one
 // with 08:00-17:00 and one without punches (summary: 40 / 75 / 115).
 
-#include "boundtable.h"
-#include "payrolldesigns.h"
+#include "datatable.h"
+#include "payrolldesigns.h" // the designs, and reportDate through the runs' figures
 #include <QDate>
 #include <QImage>
 #include <QPainter>
@@ -12,6 +12,7 @@
 
 namespace worked {
 
+using namespace zarvo;
 using namespace zarvo::report;
 
 inline QString logoFile(const QString &folder)
@@ -38,9 +39,9 @@ inline void header(ReportDesign &d, const QString &logo)
     d.setCaption("Section4", "Label8", reportDate(QDate(2024, 1, 8)));
 }
 
-inline BoundTable detailRows()
+inline DataTable detailRows()
 {
-    BoundTable t;
+    DataTable t;
     t.fields = {"emp_id", "rsdate", "in1", "out1", "work_hours", "regular", "rsot"};
     t.rows = {{"E100", QDate(2024, 1, 5), QTime(8, 0), QTime(12, 0), 4.0, 4.0, 0.0},
               {"E100", QDate(2024, 1, 5), QTime(13, 0), QTime(18, 30), 5.5, 4.0, 1.5}};
@@ -60,13 +61,13 @@ inline ReportDesign detail(const QString &logo)
     return d;
 }
 
-inline BoundTable summaryRows()
+inline DataTable summaryRows()
 {
-    BoundTable t;
-    t.fields = {"emp_id", "emp_name", "work_hours", "wage", "ot_wage", "regular", "ot",
+    DataTable t;
+    t.fields = {"emp_id", "emp_name", "work_hours", "regular", "ot", "wage", "ot_wage",
                 "reg_earnings", "ot_earnings", "tot_earnings"};
-    t.rows = {{"E100", "Ann Lee", 9.0, 10.0, 15.0, 4.0, 5.0, 40.0, 75.0, 115.0},
-              {"E200", "Bo Park", 0.0, 12.0, 18.0, 0.0, 0.0, 0.0, 0.0, 0.0}};
+    t.rows = {{"E100", "Ann Lee", 9.0, 4.0, 5.0, 10.0, 15.0, 40.0, 75.0, 115.0},
+              {"E200", "Bo Park", 0.0, 0.0, 0.0, 12.0, 18.0, 0.0, 0.0, 0.0}};
     return t;
 }
 

@@ -1,26 +1,19 @@
 #pragma once
-// The rows a report is bound to, read once from a record set, and how a bound value is written
-// on the page. Widget-free.
+// A table of named fields: the rows a report is bound to and the cells an export writes. Null
+// is an invalid QVariant, a double a number, a QDate a day, a QTime a time of day, anything
+// else its text. Widget-free.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include "hours.h"
-#include "payrolldata.h"
 
 namespace zarvo {
-class RecordSet;
-}
 
-namespace zarvo::report {
-
-struct BoundTable {
+struct DataTable {
     QStringList fields;
     QList<QVariantList> rows;
 
-    /// Reads every row of the record set, first to last (its position is left unchanged).
-    static BoundTable fromRecordSet(const RecordSet &rs);
     int rowCount() const { return int(rows.size()); }
     /// Index of a field, matched without regard to case; -1 when absent.
     int column(const QString &field) const;
@@ -28,13 +21,11 @@ struct BoundTable {
     QVariant value(int row, const QString &field) const;
 };
 
-// Numbers in general form and days as "dd-MMM-yyyy": the payroll's own generalNumber() and
-// reportDate(), so the captions the runs set and the bound fields read alike.
-using zarvo::generalNumber;
-using zarvo::reportDate;
+namespace report {
 
 /// A bound value as a text box shows it: dates with the control's format (or the system's short
 /// date), times as the system's long time, numbers in general form, Null as empty text.
 QString formatValue(const QVariant &value, const QString &format);
 
-} // namespace zarvo::report
+} // namespace report
+} // namespace zarvo

@@ -1,31 +1,13 @@
-#include "boundtable.h"
-#include "database.h"
+#include "datatable.h"
+#include "numbertext.h"
 #include "systemtexts.h"
 #include <QDate>
 #include <QLocale>
 #include <QTime>
 
-namespace zarvo::report {
+namespace zarvo {
 
-BoundTable BoundTable::fromRecordSet(const RecordSet &rs)
-{
-    BoundTable t;
-    if (!rs.isOpen())
-        return t;
-    t.fields = rs.fieldNames();
-    const int n = rs.recordCount();
-    t.rows.reserve(n);
-    for (int r = 0; r < n; ++r) {
-        QVariantList row;
-        row.reserve(t.fields.size());
-        for (int c = 0; c < t.fields.size(); ++c)
-            row.append(rs.valueAt(r, c));
-        t.rows.append(std::move(row));
-    }
-    return t;
-}
-
-int BoundTable::column(const QString &field) const
+int DataTable::column(const QString &field) const
 {
     for (int i = 0; i < fields.size(); ++i)
         if (fields[i].compare(field, Qt::CaseInsensitive) == 0)
@@ -33,7 +15,7 @@ int BoundTable::column(const QString &field) const
     return -1;
 }
 
-QVariant BoundTable::value(int row, const QString &field) const
+QVariant DataTable::value(int row, const QString &field) const
 {
     const int c = column(field);
     if (c < 0 || row < 0 || row >= rows.size() || c >= rows[row].size())
@@ -41,7 +23,7 @@ QVariant BoundTable::value(int row, const QString &field) const
     return rows[row][c];
 }
 
-QString formatValue(const QVariant &value, const QString &format)
+QString report::formatValue(const QVariant &value, const QString &format)
 {
     if (!value.isValid() || value.isNull())
         return {};
@@ -62,4 +44,4 @@ QString formatValue(const QVariant &value, const QString &format)
     }
 }
 
-} // namespace zarvo::report
+} // namespace zarvo

@@ -1,7 +1,7 @@
 #pragma once
 // The report window inside the console: the pages drawn as paper with zoom and page
-// navigation, "Print…", "Save as PDF…" and "Export…" of the bound table, and for the summary a
-// line telling which pairs were not counted.
+// navigation, "Print…", "Save as PDF…" and "Export…" of the bound table, and a notice line under
+// the toolbar with a list behind it (what the figures leave out or what needs a look).
 
 #include "consolewindow.h"
 #include <QStringList>
@@ -23,23 +23,22 @@ namespace zarvo::report {
 class PageView;
 class ReportDocument;
 
-/// Writes the bound work table to a CSV or XLSX file (chosen by the file's suffix); false with a
+/// Writes the bound table to a CSV or XLSX file (chosen by the file's suffix); false with a
 /// reason when it cannot.
 using TableExporter = std::function<bool(const QString &table, const QString &path, QString *error)>;
 
 class ReportPreview : public ConsoleWindow {
     Q_OBJECT
 public:
-    /// `table` is the work table behind the report ("details", "summary"), used by "Export…".
+    /// `table` names the bound table ("details", "summary"): "Export…"'s file and sheet name.
     explicit ReportPreview(const QString &designName, const QString &caption, const QString &table,
                            QWidget *parent = nullptr);
     ~ReportPreview() override;
 
     void setDocument(std::shared_ptr<const ReportDocument> doc);
     std::shared_ptr<const ReportDocument> document() const { return m_doc; }
-    /// Shows the line under the toolbar telling which pairs were left out or need a look, and
-    /// the list of them behind its button.
-    void setNotCounted(const QString &line, const QStringList &pairs);
+    /// Shows the notice line under the toolbar and the list behind its button.
+    void setNotice(const QString &line, const QStringList &items);
     void setExporter(TableExporter exporter);
 
     int page() const;

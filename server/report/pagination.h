@@ -4,7 +4,7 @@
 // the end; no band is split across pages, and labels that grow with their text push the
 // controls below them down. Pure: text heights come from the caller's measure. Widget-free.
 
-#include "boundtable.h"
+#include "datatable.h"
 #include "reportdesign.h"
 #include <functional>
 
@@ -33,14 +33,14 @@ struct Layout {
 
 /// The text a label or text box shows for a bound row (labels: their caption; text boxes: the
 /// field's value in the control's format). Carriage returns become line breaks.
-QString controlText(const Control &control, const BoundTable &table, int row);
+QString controlText(const Control &control, const DataTable &table, int row);
 
 /// A band laid out for one row: control rectangles after growing, and the band's height.
-PlacedBand layoutBand(const ReportDesign &design, int band, const BoundTable &table, int row,
+PlacedBand layoutBand(const ReportDesign &design, int band, const DataTable &table, int row,
                       const MeasureText &measure);
 
 /// Lays the whole report out on pages whose printable area is `pageHeight` twips high.
-Layout paginate(const ReportDesign &design, const BoundTable &table, int pageHeight,
+Layout paginate(const ReportDesign &design, const DataTable &table, int pageHeight,
                 const MeasureText &measure);
 
 } // namespace zarvo::report

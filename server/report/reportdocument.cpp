@@ -81,7 +81,7 @@ int measureText(const Control &control, const QString &text)
     return int(std::ceil(r.height()));
 }
 
-ReportDocument::ReportDocument(ReportDesign design, BoundTable table, PageSetup page)
+ReportDocument::ReportDocument(ReportDesign design, DataTable table, PageSetup page)
     : m_design(std::move(design)), m_table(std::move(table)), m_page(page)
 {
     m_layout = paginate(m_design, m_table, m_page.printableHeight(), measureText);
@@ -230,6 +230,12 @@ bool ReportDocument::writePdf(const QString &path, QString *error) const
         return false;
     }
     return true;
+}
+
+bool writeReportPdf(const ReportDesign &design, const DataTable &rows, const QString &path, QString *error)
+{
+    const ReportDocument doc(design, rows, PageSetup::forLocale(QLocale::system()));
+    return doc.writePdf(path, error);
 }
 
 } // namespace zarvo::report

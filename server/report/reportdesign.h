@@ -1,7 +1,7 @@
 #pragma once
-// A banded report design as data: bands holding named controls placed in twips. The payroll
-// runs find bands and controls by name and set captions and pictures before the report is bound
-// to its rows and shown. Widget-free.
+// A banded report design as data: bands holding named controls placed in twips. A caller finds
+// bands and controls by name and sets captions and pictures before the report is bound to its
+// rows and shown. Widget-free.
 
 #include <QColor>
 #include <QImage>

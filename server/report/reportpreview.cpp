@@ -121,13 +121,13 @@ void ReportPreview::setDocument(std::shared_ptr<const ReportDocument> doc)
     m_scroll->verticalScrollBar()->setValue(0);
 }
 
-void ReportPreview::setNotCounted(const QString &line, const QStringList &pairs)
+void ReportPreview::setNotice(const QString &line, const QStringList &items)
 {
     m_list->clear();
-    m_list->addItems(pairs);
+    m_list->addItems(items);
     m_notice->setText(line);
-    m_listButton->setVisible(!pairs.isEmpty());
-    if (pairs.isEmpty())
+    m_listButton->setVisible(!items.isEmpty());
+    if (items.isEmpty())
         m_listButton->setChecked(false);
     m_noticeLine->show();
 }

@@ -40,10 +40,10 @@ int measureText(const Control &control, const QString &text);
 class ReportDocument {
 public:
     ReportDocument() = default;
-    ReportDocument(ReportDesign design, BoundTable table, PageSetup page);
+    ReportDocument(ReportDesign design, DataTable table, PageSetup page);
 
     const ReportDesign &design() const { return m_design; }
-    const BoundTable &table() const { return m_table; }
+    const DataTable &table() const { return m_table; }
     const PageSetup &pageSetup() const { return m_page; }
     const Layout &layout() const { return m_layout; }
     int pageCount() const { return m_layout.pageCount(); }
@@ -61,9 +61,12 @@ private:
     void paintPageNumber(QPainter &painter, int index, int footerTop) const;
 
     ReportDesign m_design;
-    BoundTable m_table;
+    DataTable m_table;
     PageSetup m_page;
     Layout m_layout;
 };
+
+/// Lays a report out on the locale's paper and writes it as PDF; false with a reason.
+bool writeReportPdf(const ReportDesign &design, const DataTable &rows, const QString &path, QString *error);
 
 } // namespace zarvo::report

@@ -2,7 +2,7 @@
 
 namespace zarvo::report {
 
-QString controlText(const Control &control, const BoundTable &table, int row)
+QString controlText(const Control &control, const DataTable &table, int row)
 {
     QString text;
     if (control.kind == ControlKind::Label)
@@ -16,7 +16,7 @@ QString controlText(const Control &control, const BoundTable &table, int row)
     return text;
 }
 
-PlacedBand layoutBand(const ReportDesign &design, int bandIndex, const BoundTable &table, int row,
+PlacedBand layoutBand(const ReportDesign &design, int bandIndex, const DataTable &table, int row,
                       const MeasureText &measure)
 {
     const Band &band = design.bands[bandIndex];
@@ -54,7 +54,7 @@ PlacedBand layoutBand(const ReportDesign &design, int bandIndex, const BoundTabl
     return placed;
 }
 
-Layout paginate(const ReportDesign &design, const BoundTable &table, int pageHeight,
+Layout paginate(const ReportDesign &design, const DataTable &table, int pageHeight,
                 const MeasureText &measure)
 {
     Layout layout;

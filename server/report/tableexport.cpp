@@ -1,6 +1,8 @@
 #include "tableexport.h"
+#include "numbertext.h"
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTime>
 #include <xlsxwriter.h>
@@ -43,9 +45,9 @@ QByteArray csvLine(const QStringList &fields)
 }
 } // namespace
 
-void writeCsv(QIODevice &out, const ExportTable &table)
+void writeCsv(QIODevice &out, const DataTable &table)
 {
-    out.write(csvLine(table.header));
+    out.write(csvLine(table.fields));
     for (const QVariantList &row : table.rows) {
         QStringList fields;
         for (const QVariant &cell : row)
@@ -54,7 +56,7 @@ void writeCsv(QIODevice &out, const ExportTable &table)
     }
 }
 
-bool writeCsvFile(const QString &path, const ExportTable &table, QString *error)
+bool writeCsvFile(const QString &path, const DataTable &table, QString *error)
 {
     // Written beside and renamed into place: a failed export never leaves half a file.
     QSaveFile file(path);
@@ -68,7 +70,7 @@ bool writeCsvFile(const QString &path, const ExportTable &table, QString *error)
     return false;
 }
 
-bool writeXlsxFile(const QString &path, const ExportTable &table, const QString &sheetName, QString *error)
+bool writeXlsxFile(const QString &path, const DataTable &table, const QString &sheetName, QString *error)
 {
     const QByteArray file = QFile::encodeName(path);
     lxw_workbook *book = workbook_new(file.constData());
@@ -80,8 +82,8 @@ bool writeXlsxFile(const QString &path, const ExportTable &table, const QString 
     lxw_worksheet *sheet = workbook_add_worksheet(book, sheetName.toUtf8().constData());
     lxw_format *bold = workbook_add_format(book);
     format_set_bold(bold);
-    for (qsizetype c = 0; c < table.header.size(); ++c)
-        worksheet_write_string(sheet, 0, lxw_col_t(c), table.header[c].toUtf8().constData(), bold);
+    for (qsizetype c = 0; c < table.fields.size(); ++c)
+        worksheet_write_string(sheet, 0, lxw_col_t(c), table.fields[c].toUtf8().constData(), bold);
     for (qsizetype r = 0; r < table.rows.size(); ++r) {
         const QVariantList &row = table.rows[r];
         for (qsizetype c = 0; c < row.size(); ++c) {
@@ -105,24 +107,11 @@ bool writeXlsxFile(const QString &path, const ExportTable &table, const QString 
     return true;
 }
 
-ExportTable summaryTable(const QList<SummaryRow> &rows)
+bool writeTableFile(const QString &path, const DataTable &table, const QString &sheetName, QString *error)
 {
-    ExportTable t;
-    t.header = QStringList{"emp_id", "emp_name", "work_hours", "regular", "ot", "wage", "ot_wage",
-                           "reg_earnings", "ot_earnings", "tot_earnings"};
-    for (const SummaryRow &r : rows)
-        t.rows.append({r.empId, r.empName, r.totals.work, r.totals.regular, r.totals.overtime, r.wage,
-                       r.otWage, r.earnings.regular, r.earnings.overtime, r.earnings.total});
-    return t;
-}
-
-ExportTable detailTable(const QList<DetailRow> &rows)
-{
-    ExportTable t;
-    t.header = QStringList{"emp_id", "rsdate", "in1", "out1", "work_hours", "regular", "rsot"};
-    for (const DetailRow &r : rows)
-        t.rows.append({r.empId, r.rsdate, r.timeIn, r.timeOut, r.hours.work, r.hours.regular, r.hours.overtime});
-    return t;
+    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
+        return writeXlsxFile(path, table, sheetName, error);
+    return writeCsvFile(path, table, error);
 }
 
 } // namespace zarvo
