@@ -21,7 +21,7 @@ int main(int argc, char **argv)
     try {
         db.open(path);
     } catch (const zarvo::DbError &e) {
-        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Critical);
+        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Exclamation);
         return 1;
     }
     auto behaviour = settings.seedBehaviour ? Remote::Behaviour::Seed : Remote::Behaviour::Extended;

@@ -13,18 +13,22 @@ function(zarvo_add_test)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARVO_SCHEMA=${CMAKE_SOURCE_DIR}/server/startup/schema.sql;ZARVO_CLIENT_SCHEMA=${CMAKE_SOURCE_DIR}/client/schema.sql")
 endfunction()
 
-# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw] [CLIENT])
+# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw] [SERVER | CLIENT])
 # At install time, lays DESTINATION/FILE out from SCHEMA only where none exists: a database
 # already installed (and in use) keeps every row; one with another layout fails the install.
+# SERVER, CLIENT: punched.mdb or client.mdb, laid out at (and brought up to) its newest layout
+# version.
 function(zarvo_install_database)
-  cmake_parse_arguments(D "CLIENT" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
-  set(flags "")
-  if(D_CLIENT)
-    set(flags "--client")
+  cmake_parse_arguments(D "SERVER;CLIENT" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
+  set(flag "")
+  if(D_SERVER)
+    set(flag "--server")
+  elseif(D_CLIENT)
+    set(flag "--client")
   endif()
   install(CODE "
     set(out \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${D_DESTINATION}/${D_FILE}\")
-    execute_process(COMMAND \"$<TARGET_FILE:mkdb>\" ${flags} \"\${out}\" \"${D_SCHEMA}\" ${D_PASSWORD}
+    execute_process(COMMAND \"$<TARGET_FILE:mkdb>\" ${flag} \"\${out}\" \"${D_SCHEMA}\" ${D_PASSWORD}
                     RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
       message(FATAL_ERROR \"\${out} was left as it is (see above)\")

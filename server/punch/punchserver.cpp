@@ -7,6 +7,7 @@
 #include "protocol.h"
 #include "punchbatch.h"
 #include "punchlistener.h"
+#include "punchrule.h"
 #include "terminals.h"
 #include <QHostAddress>
 #include <QPointer>
@@ -67,10 +68,13 @@ PunchServer::PunchServer(QWidget *console)
     m_trimTimer->setSingleShot(true);
     m_trimTimer->setInterval(500);
     connect(m_trimTimer, &QTimer::timeout, this, &PunchServer::releaseMemoryLater);
+    zarvo::TerminalRegistry::setCurrent(&m_terminals);
 }
 
 PunchServer::~PunchServer()
 {
+    if (zarvo::TerminalRegistry::current() == &m_terminals)
+        zarvo::TerminalRegistry::setCurrent(nullptr);
     for (auto &[index, s] : m_slots) {
         ::close(s->fd);
         delete s;
@@ -175,7 +179,7 @@ void PunchServer::answerReady()
 {
     QList<qint64> owners;               // per job, its slot
     QList<zarvo::PunchJob> jobs;
-    QList<std::function<void(const QString &)>> after; // per job, run once it is answered
+    QList<std::function<void(const QString &, const QByteArray &)>> after; // per job, once answered
     QList<QPair<qint64, QString>> faulty; // slots to close once their earlier jobs are answered
     const QList<qint64> ready = std::exchange(m_ready, {});
     for (qint64 index : ready) {
@@ -196,7 +200,7 @@ void PunchServer::answerReady()
         QStringList failures;
         const QList<QByteArray> replies = zarvo::answerJobs(Module1::instance().db, jobs, &failures);
         for (qsizetype i = 0; i < jobs.size(); ++i)
-            after[i](failures[i]);
+            after[i](failures[i], replies[i]);
         for (qsizetype i = 0; i < jobs.size(); ++i) {
             Slot *s = slot(owners[i]);
             if (s && !s->leaving && !replies[i].isEmpty())

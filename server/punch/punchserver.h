@@ -3,6 +3,7 @@
 
 #include "protocolext.h"
 #include "punchbatch.h"
+#include "terminalregistry.h"
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -79,6 +80,8 @@ public:
     int knownTerminalCount() const { return int(m_knownTerminals.size()); }
     /// Where the operator is told of punches not stored and terminals turned away.
     OperatorNotices *notices() const { return m_notices; }
+    /// Each terminal's health: connected since, punches, what it reports (Terminals window).
+    zarvo::TerminalRegistry *terminalRegistry() { return &m_terminals; }
     /// The descriptor of a slot's connection (-1 when none), to inspect its options.
     int descriptorOf(qint64 slot) const;
     /// The platform reports an error on a slot: the "Socket Error" box, then the slot closes.
@@ -88,12 +91,6 @@ public:
 signals:
     /// A batch of punches has been answered (tests and benchmarks).
     void punchesAnswered(int count);
-    /// A terminal speaking the extension introduced itself on `slot` (HELLO); its clock is
-    /// `clockOffsetMs` behind the server's (positive: the terminal is slow).
-    void terminalIntroduced(qint64 slot, const QString &terminalId, const QString &hostName,
-                            qint64 clockOffsetMs, int waiting);
-    /// A terminal reported how many punches it keeps waiting (STATUS).
-    void terminalStatus(qint64 slot, int waiting, qint64 clockOffsetMs);
 
 private:
     class Listener;
@@ -139,7 +136,8 @@ private:
     /// the extension's other messages at once. False when the stream is bad: the slot must
     /// close once the jobs before the fault are answered.
     bool collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs,
-                     QList<std::function<void(const QString &failure)>> &after, QString *fault);
+                     QList<std::function<void(const QString &failure, const QByteArray &reply)>> &after,
+                     QString *fault);
     void hello(Slot *s, const zarvo::ProtocolExt::HelloMsg &m);
     void closeForBadMessage(qint64 index, const QString &why);
 
@@ -182,4 +180,5 @@ private:
     QList<qint64> m_waitingForBox;    ///< accepted slots whose box is not shown yet
     int m_openAcceptBoxes = 0;
     QSet<QString> m_openErrorBoxes;   ///< texts of error boxes still open
+    zarvo::TerminalRegistry m_terminals;
 };

@@ -4,6 +4,7 @@
 #include "programs.h"
 #include "systemtexts.h"
 #include "testdb.h"
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -41,6 +42,12 @@ QString freePort()
         if (probe.listen(QHostAddress::Any, p))
             return QString::number(p);
     }
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : "missing";
 }
 
 /// The employees of the restart tests.
@@ -107,6 +114,20 @@ QString savedTime(const QString &typedLine)
 class TestEndToEnd : public QObject {
     Q_OBJECT
 private slots:
+    // Without its client.mdb the terminal ends at once with the store's message in a failure box.
+    void aMissingDatabaseEndsTheTerminal()
+    {
+        QTemporaryDir dir;
+        QVERIFY(zarvo::test::copyProgramFolder(ZARVO_CLIENT_DIR, dir.path()));
+        QFile::remove(dir.path() + "/client.mdb");
+        QProcess client;
+        client.setProcessEnvironment(zarvo::test::headlessEnvironment());
+        client.start(dir.path() + "/Client", {});
+        QVERIFY(client.waitForFinished(20000) && client.exitCode() != 0);
+        const QString log = QString::fromLocal8Bit(client.readAllStandardError());
+        QVERIFY2(log.contains(QRegularExpression("BOX\\|Zarvo Punch Clock\\|unable to open database file.*\\|exclamation\\n")), qPrintable(log));
+    }
+
     void punchInAndOutThroughTheTerminal()
     {
         QTemporaryDir dir;
@@ -295,6 +316,10 @@ private slots:
             ini.write("[terminal]\nseed_behaviour=true\n");
         }
         const QString port = freePort();
+        // An older file, as a terminal installed before this version has it.
+        QFile::remove(clientDir + "/client.mdb");
+        zarvo::test::createClientDatabase(clientDir + "/client.mdb");
+        const QByteArray before = digest(clientDir + "/client.mdb");
         QProcess client;
         QString log;
         startClient(client, clientDir, port);
@@ -308,10 +333,8 @@ private slots:
         QVERIFY2(log.contains("BOX|Error In Connection|Unable to Reach Server! Please Make Sure They're Connected."),
                  qPrintable(log));
         QVERIFY(!log.contains("Saved at"));
-        QVERIFY(!QFile::exists(clientDir + "/client.mdb.before-layout-1"));
-        zarvo::DatabaseSession db;
-        db.open(clientDir + "/client.mdb");
-        QVERIFY_THROWS_EXCEPTION(zarvo::DbError, db.countRows("pending_punch"));
+        QVERIFY(!QFile::exists(clientDir + "/backups"));
+        QCOMPARE(digest(clientDir + "/client.mdb"), before);
     }
 };
 
