@@ -13,11 +13,11 @@ function(zarvo_add_test)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARVO_SCHEMA=${CMAKE_SOURCE_DIR}/server/startup/schema.sql;ZARVO_CLIENT_SCHEMA=${CMAKE_SOURCE_DIR}/client/schema.sql")
 endfunction()
 
-# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw] [SERVER|CLIENT])
+# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw] [SERVER | CLIENT])
 # At install time, lays DESTINATION/FILE out from SCHEMA only where none exists: a database
 # already installed (and in use) keeps every row; one with another layout fails the install.
-# SERVER/CLIENT: the server's (terminal's) database, laid out at (and brought up to) its newest
-# layout version.
+# SERVER, CLIENT: punched.mdb or client.mdb, laid out at (and brought up to) its newest layout
+# version.
 function(zarvo_install_database)
   cmake_parse_arguments(D "SERVER;CLIENT" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
   set(flag "")

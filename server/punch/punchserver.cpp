@@ -177,7 +177,7 @@ void PunchServer::answerReady()
 {
     QList<qint64> owners;               // per job, its slot
     QList<zarvo::PunchJob> jobs;
-    QList<std::function<void(const QString &)>> after; // per job, run once it is answered
+    QList<std::function<void(const QString &, const QByteArray &)>> after; // per job, once answered
     QList<QPair<qint64, QString>> faulty; // slots to close once their earlier jobs are answered
     const QList<qint64> ready = std::exchange(m_ready, {});
     for (qint64 index : ready) {
@@ -198,7 +198,7 @@ void PunchServer::answerReady()
         QStringList failures;
         const QList<QByteArray> replies = zarvo::answerJobs(Module1::instance().db, jobs, &failures);
         for (qsizetype i = 0; i < jobs.size(); ++i)
-            after[i](failures[i]);
+            after[i](failures[i], replies[i]);
         for (qsizetype i = 0; i < jobs.size(); ++i) {
             Slot *s = slot(owners[i]);
             if (s && !s->leaving && !replies[i].isEmpty())

@@ -91,12 +91,6 @@ public:
 signals:
     /// A batch of punches has been answered (tests and benchmarks).
     void punchesAnswered(int count);
-    /// A terminal speaking the extension introduced itself on `slot` (HELLO); its clock is
-    /// `clockOffsetMs` behind the server's (positive: the terminal is slow).
-    void terminalIntroduced(qint64 slot, const QString &terminalId, const QString &hostName,
-                            qint64 clockOffsetMs, int waiting);
-    /// A terminal reported how many punches it keeps waiting (STATUS).
-    void terminalStatus(qint64 slot, int waiting, qint64 clockOffsetMs);
 
 private:
     class Listener;
@@ -142,7 +136,8 @@ private:
     /// the extension's other messages at once. False when the stream is bad: the slot must
     /// close once the jobs before the fault are answered.
     bool collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs,
-                     QList<std::function<void(const QString &failure)>> &after, QString *fault);
+                     QList<std::function<void(const QString &failure, const QByteArray &reply)>> &after,
+                     QString *fault);
     void hello(Slot *s, const zarvo::ProtocolExt::HelloMsg &m);
     void closeForBadMessage(qint64 index, const QString &why);
 
