@@ -204,7 +204,7 @@ void PunchServer::answerReady()
             if (s && !s->leaving && !replies[i].isEmpty())
                 send(s, replies[i]);
         }
-        afterReplies(owners, replies);
+        sendHoursDue();
     }
     for (const auto &[index, why] : faulty)
         closeForBadMessage(index, why);

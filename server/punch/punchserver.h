@@ -147,9 +147,9 @@ private:
     /// For a terminal that speaks the extension, the seed job just added to `jobs` is followed,
     /// once answered and stored, by the employee's hours in a frame of its own.
     void followWithHours(Slot *s, const QString &employeeId, QList<zarvo::PunchJob> &jobs,
-                         QList<std::function<void(const QString &failure)>> &after);
-    /// After a batch's replies went out: punches counted per terminal, hours frames sent.
-    void afterReplies(const QList<qint64> &owners, const QList<QByteArray> &replies);
+                         QList<std::function<void(const QString &failure, const QByteArray &reply)>> &after);
+    /// After a batch's replies went out: the hours frames of its recorded punches.
+    void sendHoursDue();
 
     // Punches and boxes (punchserver.cpp).
     void showAcceptBox(qint64 index);
