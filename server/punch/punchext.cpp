@@ -111,6 +111,7 @@ bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::Pun
             const zarvo::ReplaySource source{s->terminalId, s->hostName, s->address};
             const qint64 seq = m->seq;
             const QString id = m->employeeId;
+            ++m_batchReplays;
             auto answer = std::make_shared<zarvo::ReplayAnswer>();
             jobs.append([=](zarvo::DatabaseSession &db) {
                 *answer = zarvo::answerReplay(db, id, when, source, zarvo::Clock::now());

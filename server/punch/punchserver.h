@@ -45,6 +45,10 @@ public:
     static constexpr int KeepIdleSeconds = 45;
     static constexpr int KeepIntervalSeconds = 10;
     static constexpr int KeepCount = 6;
+    /// Replays answered in one commit at most when the batch timer runs: terminals coming back
+    /// together with many kept punches must not hold up the live punches of the others for
+    /// longer than a batch of this size takes.
+    static constexpr int MaxReplaysPerBatch = 32;
     /// How long a new connection's "Client Accepted" box waits for the terminal to introduce
     /// itself (a terminal already accepted in this run gets "CRA" at once, without a box); a
     /// terminal that sends an ID first gets its box at once.
@@ -155,7 +159,10 @@ private:
     void showAcceptBox(qint64 index);
     void acceptBoxDismissed(qint64 index);
     void queue(Slot *s);
-    void answerReady();
+    /// Answers what the ready slots sent, in one commit. `capped`: once MaxReplaysPerBatch
+    /// replays are taken, the remaining slots wait for the next turn (the batch timer's call);
+    /// a slot about to close is answered in full (the direct calls).
+    void answerReady(bool capped = false);
     void listenerError(int error);
     /// A terminal left (reset or failed): what it sent before is still recorded.
     void peerLeft(qint64 index);
@@ -177,6 +184,7 @@ private:
     int m_cap;
     qint64 m_dropped = 0;
     qint64 m_badMessages = 0;
+    int m_batchReplays = 0; ///< replays taken into the batch being collected
     QSet<QString> m_knownTerminals;
     QTimer *m_graceTimer;
     QElapsedTimer m_monotonic;

@@ -175,6 +175,27 @@ private slots:
         QCOMPARE(s.server->badMessageConnections(), 0);
     }
 
+    void terminalsComingBackTogetherAreAllAnswered()
+    {
+        // More replays at once than one commit takes: the rest follow in the next turns.
+        BoxRecorder boxes;
+        boxes.autoDismissAsync = true;
+        Server s;
+        s.addEmployees(0, 120);
+        std::vector<std::unique_ptr<ExtTerminal>> ts;
+        for (int t = 0; t < 3; ++t) {
+            ts.push_back(std::make_unique<ExtTerminal>(s));
+            QByteArray all = Ext::helloFrame({"1", QString(31, 'c') + QString::number(t), "desk", Ext::toMs(kNow), 40});
+            for (int k = 0; k < 40; ++k)
+                all += replay(k + 1, QStringLiteral("E%1").arg(t * 40 + k), QTime(8, 0).addSecs(k), 0);
+            ts.back()->socket->write(all);
+        }
+        QVERIFY(40 > PunchServer::MaxReplaysPerBatch);
+        for (auto &t : ts)
+            QCOMPARE(t->waitPieces(42).filter(QRegularExpression("^F:ACK\\|\\d+\\|RIN\\|")).size(), 40);
+        QCOMPARE(s.db().countRows("timesheet"), 120);
+    }
+
     void badMessagesCloseOnlyThatConnection_data()
     {
         QTest::addColumn<QByteArray>("sent");
