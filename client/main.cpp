@@ -1,6 +1,8 @@
-// Client: the remote punch terminal. Opens client.mdb beside the program, then shows Remote.
+// Client: the remote punch terminal. Opens client.mdb (beside the program, or where the package
+// keeps it), then shows Remote.
 #include "artwork.h"
 #include "database.h"
+#include "datafolder.h"
 #include "dialogs.h"
 #include "remote.h"
 #include "scripthook.h"
@@ -14,7 +16,8 @@ int main(int argc, char **argv)
 
     zarvo::DatabaseSession db;
     try {
-        db.open(QCoreApplication::applicationDirPath() + QStringLiteral("/client.mdb"));
+        const QString name = QStringLiteral("client.mdb");
+        db.open(zarvo::databaseFolder(QCoreApplication::applicationDirPath(), name) + QLatin1Char('/') + name);
     } catch (const zarvo::DbError &e) {
         zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Critical);
         return 1;

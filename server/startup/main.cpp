@@ -1,4 +1,4 @@
-// ZarvoServer: opens punched.mdb in the program's folder, then shows the console.
+// ZarvoServer: opens punched.mdb (Module1::databaseFile), then shows the console.
 #include "artwork.h"
 #include "dialogs.h"
 #include "module1.h"
@@ -41,8 +41,8 @@ int main(int argc, char **argv)
             wholeCheck->onDone(&console, [&console](const QString &fault) {
                 if (!fault.isEmpty() && console.punchServer())
                     console.punchServer()->notices()->storeProblem(
-                        QStringLiteral("The check of the database file ") + Module1::programFolder()
-                        + QStringLiteral("/punched.mdb found damage: ") + fault
+                        QStringLiteral("The check of the database file ") + Module1::databaseFile()
+                        + QStringLiteral(" found damage: ") + fault
                         + QStringLiteral("\r\rPunches may fail to be stored. Restore the file from a backup soon."));
             });
         result = app.exec();

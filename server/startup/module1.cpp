@@ -1,4 +1,5 @@
 #include "module1.h"
+#include "datafolder.h"
 #include "storecheck.h"
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -20,6 +21,12 @@ QString Module1::programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QString Module1::databaseFile()
+{
+    const QString name = QStringLiteral("punched.mdb");
+    return zarvo::databaseFolder(programFolder(), name) + QLatin1Char('/') + name;
+}
+
 QString Module1::databasePassword()
 {
     return QStringLiteral("pluma");
@@ -34,7 +41,7 @@ QStringList Module1::programTables()
 
 void Module1::openDatabase()
 {
-    const QString path = programFolder() + QStringLiteral("/punched.mdb");
+    const QString path = databaseFile();
     // Opening an empty file would lay a new database into it: refuse before touching it.
     const QFileInfo file(path);
     if (file.isFile() && file.size() == 0)

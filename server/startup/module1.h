@@ -28,13 +28,15 @@ public:
 
     /// Folder of the running executable (never the current directory).
     static QString programFolder();
+    /// The database file punched.mdb: in the program folder, or where the packages keep it.
+    static QString databaseFile();
     /// The database password of punched.mdb.
     static QString databasePassword();
     /// The tables the program cannot work without.
     static QStringList programTables();
     /// Time the start-up may spend on the file's structure check.
     static constexpr int StartCheckBudgetMs = 250;
-    /// Opens programFolder()/punched.mdb with the database password and refuses a file the
+    /// Opens databaseFile() with the database password and refuses a file the
     /// program cannot use (empty, read-only, lacking its tables, damaged); throws zarvo::DbError
     /// with a text naming the file and the problem.
     void openDatabase();
