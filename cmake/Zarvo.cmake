@@ -16,6 +16,8 @@ endfunction()
 # zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw])
 # At install time, lays DESTINATION/FILE out from SCHEMA only where none exists: a database
 # already installed (and in use) keeps every row; one with another layout fails the install.
+# Component "databases": a plain `cmake --install` runs it, the packages do not (their
+# installers lay the database out where the packaged programs look for it).
 function(zarvo_install_database)
   cmake_parse_arguments(D "" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
   install(CODE "
@@ -24,5 +26,5 @@ function(zarvo_install_database)
                     RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
       message(FATAL_ERROR \"\${out} was left as it is (see above)\")
-    endif()")
+    endif()" COMPONENT databases)
 endfunction()
