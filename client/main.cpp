@@ -19,7 +19,7 @@ int main(int argc, char **argv)
         const QString name = QStringLiteral("client.mdb");
         db.open(zarvo::databaseFolder(QCoreApplication::applicationDirPath(), name) + QLatin1Char('/') + name);
     } catch (const zarvo::DbError &e) {
-        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Critical);
+        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Exclamation);
         return 1;
     }
     Remote remote(db);

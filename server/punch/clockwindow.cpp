@@ -110,14 +110,20 @@ bool Clock::eventFilter(QObject *watched, QEvent *event)
 void Clock::punch()
 {
     const QString id = m_id->text();
+    // A store that fails, reading the employee or writing the punch, is told as such and the ID
+    // stays in the box for another try: it is no unknown ID and no recorded punch.
+    const auto notRecorded = [this](const DbError &e) {
+        Dialogs::message(this, QStringLiteral("The punch was not recorded.") + QStringLiteral("\r\r") + e.message(),
+                         QStringLiteral("Error! Recording Punch"), BoxIcon::Exclamation);
+    };
     bool found = false;
     QString name;
     try {
         found = zarvo::findEmployeeExact(m_employees, id);
         if (found)
             name = zarvo::punchName(m_employees); // reading the row may reach the store too
-    } catch (const DbError &) {
-        found = false;
+    } catch (const DbError &e) {
+        return notRecorded(e);
     }
     if (!found) {
         Dialogs::message(this, QStringLiteral("No Record Found That Match Your ID"),
@@ -138,11 +144,7 @@ void Clock::punch()
             break;
         }
     } catch (const DbError &e) {
-        // The punch was not written: say so, and keep the ID so Enter can try again.
-        Dialogs::message(this,
-                         QStringLiteral("The punch was not recorded.") + QStringLiteral("\r\r") + e.message(),
-                         QStringLiteral("Error! Recording Punch"), BoxIcon::Exclamation);
-        return;
+        return notRecorded(e);
     }
     m_id->clear();
     m_id->setFocus();

@@ -72,16 +72,8 @@ void PunchServer::addConnection(int fd)
 
 bool PunchServer::makeRoomFor(const QString &address)
 {
-    // One address past its share: its own least recently active connection goes.
-    const auto own = m_byAddress.constFind(address);
-    if (own != m_byAddress.cend() && int(own->size()) >= m_perAddressCap) {
-        evict(address,
-              QStringLiteral("%1 holds %2 connections, the most one address may hold (a terminal opens one): "
-                             "its least recently active connection was closed to make room for its new one.")
-                  .arg(address).arg(own->size()),
-              QStringLiteral("address|") + address);
-        return true;
-    }
+    // While there is room every connection is kept, however many share an address: many
+    // terminals behind one router (NAT, a VPN from a second site) look like one address.
     if (int(m_slots.size()) < m_cap)
         return true;
     // The server is full: the address holding the most gives up its least recently active.

@@ -308,17 +308,32 @@ private slots:
         QTRY_COMPARE(display->text(), QString("12/31/2010 12:00:09 AM"));
     }
 
+    // Reading the employee or writing the punch fails: neither an unknown ID nor a punch.
+    void aFailingStoreIsReportedAndNothingIsShownAsRecorded_data()
+    {
+        QTest::addColumn<QString>("table"); // taken away after the window opened
+        QTest::newRow("writing the punch") << "timesheet";
+        QTest::newRow("reading the employee") << "Employee";
+    }
     void aFailingStoreIsReportedAndNothingIsShownAsRecorded()
     {
+        QFETCH(QString, table);
         addEmployee("E100", "Ann", "Lee");
         Clock *w = open();
-        Module1::instance().db.execScript("DROP TABLE timesheet");
+        Module1::instance().db.execScript("ALTER TABLE " + table + " RENAME TO away");
         punch(w, "E100");
         QCOMPARE(boxes->boxes.size(), 1);
+        QCOMPARE(boxes->last().text.toLower(), ("The punch was not recorded.\r\rno such table: " + table).toLower());
+        QCOMPARE(boxes->last().title, QString("Error! Recording Punch"));
         QCOMPARE(boxes->last().icon, BoxIcon::Exclamation);
-        QVERIFY(boxes->last().text.startsWith("The punch was not recorded."));
         QVERIFY(actionLine(w).isEmpty());
         QCOMPARE(idBox(w)->text(), QString("E100")); // kept for another try
+        Module1::instance().db.execScript("ALTER TABLE away RENAME TO " + table);
+        QTest::keyClick(idBox(w), Qt::Key_Return);
+        QCOMPARE(boxes->boxes.size(), 1);
+        QCOMPARE(nameLine(w), QString("Ann Lee"));
+        QVERIFY(actionLine(w).startsWith("Signed In At "));
+        QCOMPARE(timesheetRows(), 1);
     }
 
     void closedConnectionClosesTheWindow()
