@@ -15,11 +15,13 @@ int main(int argc, char **argv)
     app.setWindowIcon(zarvo::Artwork::appIcon());
 
     zarvo::DatabaseSession db;
+    const QString name = QStringLiteral("client.mdb");
+    const QString folder = QCoreApplication::applicationDirPath();
     try {
-        const QString name = QStringLiteral("client.mdb");
-        db.open(zarvo::databaseFolder(QCoreApplication::applicationDirPath(), name) + QLatin1Char('/') + name);
+        db.open(zarvo::databaseFolder(folder, name) + QLatin1Char('/') + name);
     } catch (const zarvo::DbError &e) {
-        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Exclamation);
+        zarvo::Dialogs::message(nullptr, e.message() + zarvo::databaseAccessHint(folder, name), {},
+                                zarvo::BoxIcon::Exclamation);
         return 1;
     }
     Remote remote(db);

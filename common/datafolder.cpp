@@ -18,4 +18,14 @@ QString databaseFolder(const QString &programFolder, const QString &fileName)
     return root + QStringLiteral("/var/lib/zarvo/") + parts[n - 1];
 }
 
+QString databaseAccessHint(const QString &programFolder, const QString &fileName)
+{
+    const QString folder = databaseFolder(programFolder, fileName);
+    const QFileInfo file(folder + QLatin1Char('/') + fileName);
+    if (folder == QDir::cleanPath(programFolder) || !file.exists() || (file.isReadable() && file.isWritable()))
+        return {};
+    return QStringLiteral("\r\rThe database is for the members of the group zarvo: ask the administrator "
+                          "to add you (adduser YOUR-USER-NAME zarvo), then log out and in again.");
+}
+
 } // namespace zarvo

@@ -13,4 +13,8 @@ namespace zarvo {
 /// runs the program, so root and every other user find the same file.
 QString databaseFolder(const QString &programFolder, const QString &fileName);
 
+/// What to add to a refusal of the database file `fileName` when the user may not read or write
+/// it in the packages' data folder: the group that grants it. Nothing in any other case.
+QString databaseAccessHint(const QString &programFolder, const QString &fileName);
+
 } // namespace zarvo

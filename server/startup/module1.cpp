@@ -50,7 +50,8 @@ void Module1::openDatabase()
                              + QStringLiteral("\r\rRestore it from a backup, then start the server again."));
     // Nor may a file that cannot be written get as far as the store opening it read-only.
     if (file.isFile() && !file.isWritable())
-        throw zarvo::DbError(zarvo::unwritableFault(path));
+        throw zarvo::DbError(zarvo::unwritableFault(path)
+                             + zarvo::databaseAccessHint(programFolder(), QStringLiteral("punched.mdb")));
     db.open(path, databasePassword());
     // A file the program cannot use must stop it now, not punch by punch. The structure check
     // may take a short part of the start; on a large file the rest runs after start.

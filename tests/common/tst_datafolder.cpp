@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 class TestDataFolder : public QObject {
     Q_OBJECT
@@ -52,6 +53,30 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, expected);
         QCOMPARE(zarvo::databaseFolder(programFolder, file), tmp.path() + QLatin1Char('/') + expected);
+    }
+
+    void accessHint_data()
+    {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<bool>("hinted");
+        folder("hint/var/lib/zarvo/server", "punched.mdb");
+        QFile::setPermissions(tmp.path() + "/hint/var/lib/zarvo/server/punched.mdb", QFile::ReadOwner);
+        folder("usable/var/lib/zarvo/server", "punched.mdb");
+        const QString beside = folder("beside/bin/server", "punched.mdb");
+        QFile::setPermissions(beside + "/punched.mdb", QFile::ReadOwner);
+        QTest::newRow("packaged, not writable") << folder("hint/opt/zarvo/server") << true;
+        QTest::newRow("packaged, usable") << folder("usable/opt/zarvo/server") << false;
+        QTest::newRow("packaged, missing: another fault") << folder("gone/opt/zarvo/server") << false;
+        QTest::newRow("beside the program: the group has no say") << beside << false;
+    }
+    void accessHint()
+    {
+        QFETCH(QString, programFolder);
+        QFETCH(bool, hinted);
+        if (hinted && ::geteuid() == 0)
+            QSKIP("root may write any file");
+        const QString hint = zarvo::databaseAccessHint(programFolder, "punched.mdb");
+        QCOMPARE(hint.contains("members of the group zarvo"), hinted);
     }
 
     void packagedAtTheSystemRoot()

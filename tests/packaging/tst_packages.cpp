@@ -112,6 +112,10 @@ private slots:
         if (::geteuid() != 0 && QStandardPaths::findExecutable("fakeroot").isEmpty())
             QSKIP("not root and fakeroot is not installed");
         QVERIFY(work.isValid());
+        // The throw-away root must be reachable by the user who runs the programs.
+        QVERIFY(QFile::setPermissions(work.path(), QFile::permissions(work.path()) | QFile::ExeOther | QFile::ReadOther));
+        QVERIFY(QDir().mkpath(work.path() + "/home"));
+        QVERIFY(QFile::setPermissions(work.path() + "/home", QFileDevice::Permissions(0x7777)));
         root = work.path() + "/root";
         // An empty installation: dpkg's own database and the group files groupadd edits.
         for (const char *d : {"var/lib/dpkg/info", "var/lib/dpkg/updates", "var/lib/dpkg/triggers",
@@ -199,13 +203,27 @@ private slots:
             p.start(program, {});
     }
 
+    void outsiderIsToldAboutTheGroup()
+    {
+        QVERIFY(!zarvoGid.isEmpty());
+        if (::geteuid() != 0)
+            QSKIP("only root can run the server as a user outside the group");
+        QProcess server;
+        QProcessEnvironment env = zarvo::test::headlessEnvironment();
+        env.insert("HOME", work.path() + "/home");
+        server.setProcessEnvironment(env);
+        server.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                 root + "/opt/zarvo/server/ZarvoServer"});
+        QVERIFY(server.waitForFinished(30000));
+        const QString log = QString::fromLocal8Bit(server.readAllStandardError());
+        QCOMPARE(server.exitCode(), 1);
+        QVERIFY2(log.contains("BOX|") && log.contains(serverDb() + " cannot be written")
+                     && log.contains("members of the group zarvo"), qPrintable(log));
+    }
+
     void installedProgramsPunch()
     {
         QVERIFY(!zarvoGid.isEmpty());
-        // The throw-away root must be reachable by that user.
-        QVERIFY(QFile::setPermissions(work.path(), QFile::permissions(work.path()) | QFile::ExeOther | QFile::ReadOther));
-        QVERIFY(QDir().mkpath(work.path() + "/home"));
-        QVERIFY(QFile::setPermissions(work.path() + "/home", QFileDevice::Permissions(0x7777)));
         QProcess server;
         QProcessEnvironment env = zarvo::test::headlessEnvironment();
         env.insert("ZARVO_PUNCH_PORT", "0");
