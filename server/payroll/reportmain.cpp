@@ -25,5 +25,6 @@ int main(int argc, char **argv)
     err.open(stderr, QIODevice::WriteOnly);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    return zarvo::runReportCommand(args, Module1::databaseFile(), out, err);
+    return zarvo::runReportCommand(args, Module1::databasePath(),
+                                   out, err);
 }

@@ -1,5 +1,6 @@
 // The punch server's connections: accepting, making room, reading, writing and closing, on
 // bare non-blocking descriptors watched together through one epoll set.
+#include "clock.h"
 #include "operatornotices.h"
 #include "punchserver.h"
 #include <QHostAddress>
@@ -59,6 +60,7 @@ void PunchServer::addConnection(int fd)
     m_slots.emplace(s->index, s);
     m_byAddress[address].emplace(s->activity, s->index);
     m_peakSinceTrim = std::max(m_peakSinceTrim, m_slots.size());
+    m_terminals.connected(s->index, address, zarvo::Clock::now());
     epoll_event ev{};
     ev.events = EPOLLIN | EPOLLRDHUP;
     ev.data.u64 = quint64(s->index);
@@ -266,6 +268,7 @@ void PunchServer::closeSlot(qint64 index)
         return;
     Slot *s = it->second;
     m_slots.erase(it);
+    m_terminals.disconnected(index, zarvo::Clock::now());
     const auto mine = m_byAddress.find(s->address);
     if (mine != m_byAddress.end()) {
         mine->erase({s->activity, s->index});

@@ -1,6 +1,7 @@
 #pragma once
 // The punch server: listens for terminals on the punch port and answers their punches.
 
+#include "terminalregistry.h"
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -64,6 +65,8 @@ public:
     qint64 droppedConnections() const { return m_dropped; }
     /// Where the operator is told of punches not stored and terminals turned away.
     OperatorNotices *notices() const { return m_notices; }
+    /// Each terminal's health: connected since, punches, what it reports (Terminals window).
+    zarvo::TerminalRegistry *terminalRegistry() { return &m_terminals; }
     /// The descriptor of a slot's connection (-1 when none), to inspect its options.
     int descriptorOf(qint64 slot) const;
     /// The platform reports an error on a slot: the "Socket Error" box, then the slot closes.
@@ -137,4 +140,5 @@ private:
     QList<qint64> m_waitingForBox;    ///< accepted slots whose box is not shown yet
     int m_openAcceptBoxes = 0;
     QSet<QString> m_openErrorBoxes;   ///< texts of error boxes still open
+    zarvo::TerminalRegistry m_terminals;
 };

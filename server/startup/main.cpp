@@ -1,4 +1,4 @@
-// ZarvoServer: opens punched.mdb (Module1::databaseFile), then shows the console.
+// ZarvoServer: opens punched.mdb (Module1::databasePath), then shows the console.
 #include "artwork.h"
 #include "dialogs.h"
 #include "module1.h"
@@ -41,7 +41,7 @@ int main(int argc, char **argv)
             wholeCheck->onDone(&console, [&console](const QString &fault) {
                 if (!fault.isEmpty() && console.punchServer())
                     console.punchServer()->notices()->storeProblem(
-                        QStringLiteral("The check of the database file ") + Module1::databaseFile()
+                        QStringLiteral("The check of the database file ") + Module1::databasePath()
                         + QStringLiteral(" found damage: ") + fault
                         + QStringLiteral("\r\rPunches may fail to be stored. Restore the file from a backup soon."));
             });

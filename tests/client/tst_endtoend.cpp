@@ -42,11 +42,9 @@ private slots:
         QProcess client;
         client.setProcessEnvironment(zarvo::test::headlessEnvironment());
         client.start(dir.path() + "/Client", {});
-        QVERIFY2(client.waitForFinished(20000), qPrintable(client.errorString()));
-        QVERIFY(client.exitCode() != 0);
+        QVERIFY(client.waitForFinished(20000) && client.exitCode() != 0);
         const QString log = QString::fromLocal8Bit(client.readAllStandardError());
-        QVERIFY2(log.contains(QRegularExpression("BOX\\|Zarvo Punch Clock\\|[^\\n]*unable to open database file[^\\n]*\\|exclamation\\n")),
-                 qPrintable(log));
+        QVERIFY2(log.contains(QRegularExpression("BOX\\|Zarvo Punch Clock\\|unable to open database file.*\\|exclamation\\n")), qPrintable(log));
     }
 
     void punchInAndOutThroughTheTerminal()

@@ -183,6 +183,8 @@ private slots:
         QCOMPARE(modeAndGroup(root + "/var/lib/zarvo/server"), rights("2775"));
         QCOMPARE(modeAndGroup(serverDb()), rights("0660"));
         QCOMPARE(modeAndGroup(clientDb()), rights("0660"));
+        // Where the copies taken before a layout upgrade go, whoever of the group runs it.
+        QCOMPARE(modeAndGroup(root + "/var/lib/zarvo/server/backups"), rights("2770"));
         QVERIFY(!QFileInfo::exists(root + "/opt/zarvo/server/punched.mdb"));
 
         zarvo::DatabaseSession db;
