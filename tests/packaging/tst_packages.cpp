@@ -3,6 +3,7 @@
 // started and punched at, both installed again (an upgrade), then purged: the punch stays in the
 // database all along. lintian finds no error in either package.
 #include "database.h"
+#include "layout.h"
 #include "programs.h"
 #include "testdb.h"
 #include <QDir>
@@ -292,6 +293,32 @@ private slots:
         QVERIFY(!QFileInfo::exists(root + "/opt/zarvo/server/ZarvoServer"));
         QVERIFY(QFileInfo::exists(clientDb()));
         QCOMPARE(countPunches("E7", true), 1);
+    }
+
+    void installBringsAnOlderLayoutUpToDate()
+    {
+        QVERIFY(!zarvoGid.isEmpty());
+        // A database from before layout versions, with its rows, where the package installs.
+        QVERIFY(QFile::rename(serverDb(), serverDb() + ".checked"));
+        zarvo::test::createDeliveredServerDatabase(serverDb());
+        {
+            zarvo::DatabaseSession db;
+            db.open(serverDb(), "pluma");
+            zarvo::test::addEmployee(db, "E9", "Ann", "Lee");
+            QCOMPARE(zarvo::layoutVersion(db), 0);
+        }
+        const Run r = dpkg({"-i", serverDeb});
+        QVERIFY2(r.code == 0, qPrintable(r.output));
+        QVERIFY2(r.output.contains("brought " + serverDb() + " from layout version 0"), qPrintable(r.output));
+        const QString backups = root + "/var/lib/zarvo/server/backups/";
+        const QStringList copies = QDir(backups).entryList({"punched-before-layout-*.mdb"});
+        QCOMPARE(copies.size(), 1);
+        // The copy holds the payroll data too: for the group, not for everyone.
+        QVERIFY(!(QFile::permissions(backups + copies[0]) & QFile::ReadOther));
+        zarvo::DatabaseSession db;
+        db.open(serverDb(), "pluma");
+        QVERIFY(zarvo::layoutVersion(db) > 0);
+        QCOMPARE(db.countRows("Employee"), 1);
     }
 
     void lintianFindsNoError()
