@@ -5,6 +5,7 @@
 #include "protocol.h"
 #include "punchstation.h"
 #include "systemtexts.h"
+#include "terminallink.h"
 #include "uiutil.h"
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -22,8 +23,8 @@ using zarvo::twipsRect;
 namespace Artwork = zarvo::Artwork;
 namespace Dialogs = zarvo::Dialogs;
 
-Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
-    : QWidget(parent), m_db(db), m_socket(new QTcpSocket(this)), m_timer(new QTimer(this))
+Remote::Remote(zarvo::DatabaseSession &db, Behaviour behaviour, QWidget *parent)
+    : QWidget(parent), m_db(db), m_socket(new QTcpSocket(this)), m_timer(new QTimer(this)), m_behaviour(behaviour)
 {
     setObjectName(QStringLiteral("Remote"));
     setWindowTitle(QStringLiteral("Zarvo Punch Clock"));
@@ -37,6 +38,7 @@ Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
     m_id = station.id;
     m_name = station.name;
     m_action = station.action;
+    m_hours = station.hours;
     m_id->installEventFilter(this);
 
     m_konek = new QPushButton(this);
@@ -60,6 +62,15 @@ Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
     m_exit->setCursor(Artwork::pointer());
     connect(m_exit, &QPushButton::clicked, this, &Remote::confirmExit);
 
+    // Where the terminal stands, in the free space under the ID box (hidden in the seed's
+    // behaviour, which has no such line).
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("StatusLine"));
+    m_status->setGeometry(twipsRect(3000, 1770, 3585, 600));
+    m_status->setWordWrap(true);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_status->setVisible(behaviour == Behaviour::Extended);
+
     // Text1 first in tab order.
     setTabOrder(m_id, m_konek);
     setTabOrder(m_konek, m_exit);
@@ -76,6 +87,8 @@ Remote::Remote(zarvo::DatabaseSession &db, QWidget *parent)
 }
 
 Remote::~Remote() { m_socket->disconnect(this); }
+
+QTcpSocket *Remote::socket() const { return m_link ? m_link->socket() : m_socket; }
 
 quint16 Remote::serverPort()
 {
@@ -108,6 +121,10 @@ void Remote::open()
     tick();
     m_timer->start();
     m_id->setFocus();
+    if (m_behaviour == Behaviour::Extended) {
+        startLink();
+        return;
+    }
     // An empty table or address is no address: the connection fails with a socket error box,
     // and konek can store one.
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
@@ -121,6 +138,8 @@ void Remote::tick()
     const QString text = zarvo::SystemTexts::generalDateTime(zarvo::Clock::now());
     if (m_clock->text() != text)
         m_clock->setText(text);
+    if (m_link)
+        showStatus(); // the seconds to the next attempt count down
 }
 
 bool Remote::eventFilter(QObject *watched, QEvent *event)
@@ -137,6 +156,10 @@ bool Remote::eventFilter(QObject *watched, QEvent *event)
 
 void Remote::sendId()
 {
+    if (m_link) {
+        sendIdExtended();
+        return;
+    }
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
         Dialogs::message(this, QStringLiteral("Unable to Reach Server! Please Make Sure They're Connected."),
                          QStringLiteral("Error In Connection"), BoxIcon::Exclamation);
@@ -161,6 +184,7 @@ void Remote::handleMessage(const QByteArray &message)
     if (text == QLatin1String(zarvo::Protocol::ConnectionAccepted)) {
         networkBox(QStringLiteral("Connection Request Accepted"), QStringLiteral("Remote Connected"));
     } else if (text == QLatin1String(zarvo::Protocol::NotFound)) {
+        zarvo::showHoursLine(m_hours, {}); // no one's figures beside an unknown ID
         networkBox(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"));
     } else {
         const QString code = text.left(3);
@@ -172,6 +196,9 @@ void Remote::handleMessage(const QByteArray &message)
             m_name->setText(text.mid(3));
             m_action->setText(QStringLiteral("Signed Out at ") + now);
         }
+        // The previous employee's figures go; this one's come in the server's next frame.
+        if (code == QLatin1String(zarvo::Protocol::SignedIn) || code == QLatin1String(zarvo::Protocol::SignedOut))
+            zarvo::showHoursLine(m_hours, {});
     }
     emit messageHandled(message);
 }
@@ -217,6 +244,11 @@ void Remote::changeServer()
         m_server.update();
     } catch (const zarvo::DbError &e) {
         Dialogs::message(this, e.message(), QStringLiteral("Connect to Remote Server"), BoxIcon::Exclamation);
+        return;
+    }
+    if (m_link) {
+        // Kept, and used at once: no restart.
+        changeServerExtended(*answer);
         return;
     }
     Dialogs::message(this, QStringLiteral("The System Needs to be Restarted"), QStringLiteral("Closing Client"),

@@ -13,17 +13,20 @@ function(zarvo_add_test)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARVO_SCHEMA=${CMAKE_SOURCE_DIR}/server/startup/schema.sql;ZARVO_CLIENT_SCHEMA=${CMAKE_SOURCE_DIR}/client/schema.sql")
 endfunction()
 
-# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw] [SERVER])
+# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw] [SERVER | CLIENT])
 # At install time, lays DESTINATION/FILE out from SCHEMA only where none exists: a database
 # already installed (and in use) keeps every row; one with another layout fails the install.
-# SERVER: the server's database, laid out at (and brought up to) its newest layout version.
+# SERVER, CLIENT: punched.mdb or client.mdb, laid out at (and brought up to) its newest layout
+# version.
 # Component "databases": a plain `cmake --install` runs it, the packages do not (their
 # installers lay the database out where the packaged programs look for it).
 function(zarvo_install_database)
-  cmake_parse_arguments(D "SERVER" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
+  cmake_parse_arguments(D "SERVER;CLIENT" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
   set(flag "")
   if(D_SERVER)
     set(flag "--server")
+  elseif(D_CLIENT)
+    set(flag "--client")
   endif()
   install(CODE "
     set(out \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${D_DESTINATION}/${D_FILE}\")

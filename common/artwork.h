@@ -17,7 +17,7 @@ QPixmap clockPicture();
 /// The product's logo (About window).
 QPixmap logo();
 /// Toolbar and button images by name ("login", "employee", "timesheets", "clock", "lock",
-/// "help", "close", "connect", "upload", "delete").
+/// "help", "close", "connect", "upload", "delete", "changed": a row changed by hand).
 QIcon icon(const QString &name);
 /// The windows' own mouse pointer.
 QCursor pointer();

@@ -3,6 +3,7 @@
 #include "adminpass.h"
 #include "artwork.h"
 #include "commands.h"
+#include "changelogwindow.h"
 #include "company.h"
 #include "consolewindow.h"
 #include "dialogs.h"
@@ -146,6 +147,8 @@ void VeloPunch::buildMenus()
     admin->addAction(command(ID_NEWEMPLOYEE));
     admin->addSeparator();
     admin->addAction(command(ID_CHANGEEMPLOYEEID));
+    admin->addSeparator();
+    admin->addAction(command(ID_CHANGELOG));
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
     m_windowMenu->setObjectName(QStringLiteral("menuWindow"));
@@ -248,6 +251,7 @@ void VeloPunch::invoke(int id)
                 m_server->RebuildTerminalList();
             break;
         case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
+        case ID_CHANGELOG: ShowInsideConsole<ChangeLogWindow>(); break;
         case ID_VIEW_STATUS_BAR: statusBar()->setVisible(command(id)->isChecked()); break;
         case ID_WINDOW_CASCADE: InnerLayout::cascade(m_area); break;
         case ID_WINDOW_TILE_HORZ: InnerLayout::tile(m_area); break;

@@ -1,4 +1,5 @@
 #include "searchid.h"
+#include "changelog.h"
 #include "artwork.h"
 #include "dialogs.h"
 #include "employee.h"
@@ -209,7 +210,7 @@ void SearchID::deleteClicked()
         for (m_rs.moveFirst(); !m_rs.eof(); m_rs.moveNext()) {
             const QVariant v = m_rs.value(QStringLiteral("emp_id"));
             if (v.isValid() && v.toString() == id)
-                m_rs.remove();
+                ChangeLog::record(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Delete, [this] { m_rs.remove(); });
         }
     } catch (const DbError &) {
     }

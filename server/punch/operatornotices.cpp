@@ -23,6 +23,23 @@ void OperatorNotices::punchNotStored(const QString &employeeId, const QString &s
            QStringLiteral("Punch Not Stored"));
 }
 
+void OperatorNotices::punchHeld(const QString &employeeId, const QDateTime &when, const QString &reason,
+                                const QString &terminal, const QString &address)
+{
+    ++m_held;
+    const QString from = terminal.isEmpty() ? address : terminal + QStringLiteral(" (") + address + QLatin1Char(')');
+    notice(QStringLiteral("held|") + reason,
+           QStringLiteral("A punch sent late by a terminal was set aside (") + reason + QStringLiteral("):\r\r")
+               + QStringLiteral("Employee ID: ") + employeeId + QStringLiteral("\r")
+               + QStringLiteral("Time typed: ") + zarvo::dayText(when.date()) + QLatin1Char(' ')
+               + zarvo::timeText(when.time()) + QStringLiteral("\r")
+               + QStringLiteral("Terminal: ") + from + QStringLiteral("\r\r")
+               + QStringLiteral("It was not written into the timesheet. \"ZarvoReport exceptions\" lists every "
+                                "punch set aside; enter it by hand in the time record editor if it belongs there. "
+                                "Set aside since the server started: %1.").arg(m_held),
+           QStringLiteral("Punch Set Aside"));
+}
+
 void OperatorNotices::storeProblem(const QString &text)
 {
     notice(QStringLiteral("file|") + text, text, QStringLiteral("Database Problem"));

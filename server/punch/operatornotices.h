@@ -18,6 +18,12 @@ public:
     /// A punch the store did not take: counted, and told once per distinct store message
     /// while that notice is open.
     void punchNotStored(const QString &employeeId, const QString &storeMessage, const QDateTime &when);
+    /// A punch a terminal kept while the server was away that could not go into its day (out
+    /// of order, day full, a time out of range): set aside in the held list. Counted, and told
+    /// in one box per reason while that box is open.
+    void punchHeld(const QString &employeeId, const QDateTime &when, const QString &reason,
+                   const QString &terminal, const QString &address);
+    int heldCount() const { return m_held; }
     /// A fault of the database file found outside a punch (the check after start-up).
     void storeProblem(const QString &text);
     /// Connections refused or closed to keep room for terminals; `key` groups equal events.
@@ -35,6 +41,7 @@ private:
 
     QSet<QString> m_open; ///< keys of notices still on screen
     int m_notStored = 0;
+    int m_held = 0;
 };
 
 /// The status bar's count of punches not stored: hidden at 0, a click acknowledges it.

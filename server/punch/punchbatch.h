@@ -5,16 +5,23 @@
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 namespace zarvo {
 
-/// Answers each message like answerPunch() and returns the replies in the same order (empty =
-/// no reply). All punches share one transaction, so they cost one durable commit; when it
-/// returns, every punch it answered is stored. When the store fails anywhere in the batch,
-/// nothing of it is kept and each message is answered again on its own, so a failing punch
-/// loses only its own reply (empty) and no punch is lost or recorded twice. Never throws.
-/// When `failures` is given it receives, per message, the store's message for a punch that
-/// was not stored, or an empty text.
+/// One piece of work of a batch: records what it must and returns the bytes to send back
+/// (empty = no reply). Throws DbError when the store fails.
+using PunchJob = std::function<QByteArray(DatabaseSession &)>;
+
+/// Runs the jobs in order and returns their replies in the same order. All of them share one
+/// transaction, so they cost one durable commit; when it returns, everything it answered is
+/// stored. When the store fails anywhere in the batch, nothing of it is kept and each job runs
+/// again on its own, so a failing one loses only its own reply (empty) and nothing is lost or
+/// recorded twice. Never throws. When `failures` is given it receives, per job, the store's
+/// message for a job that was not stored, or an empty text.
+QList<QByteArray> answerJobs(DatabaseSession &db, const QList<PunchJob> &jobs, QStringList *failures = nullptr);
+
+/// answerJobs() over seed messages, each answered like answerPunch().
 QList<QByteArray> answerPunches(DatabaseSession &db, const QList<QByteArray> &messages,
                                 QStringList *failures = nullptr);
 

@@ -66,10 +66,8 @@ void PunchServer::addConnection(int fd)
     ev.data.u64 = quint64(s->index);
     ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &ev);
 
-    if (m_openAcceptBoxes < MaxAcceptBoxes)
-        showAcceptBox(s->index);
-    else
-        m_waitingForBox.append(s->index);
+    // The box waits a moment for the terminal to introduce itself (punchext.cpp).
+    startGrace(s);
 }
 
 bool PunchServer::makeRoomFor(const QString &address)
@@ -173,7 +171,12 @@ void PunchServer::readFrom(Slot *s)
         }
     }
     if (s->in.size() > MaxMessage) {
-        // No employee ID is this long: whatever sends it is no terminal.
+        // No employee ID is this long, and a terminal sends no more than a few frames at once:
+        // whatever sends it is no terminal.
+        if (s->reader || s->in.contains(zarvo::ProtocolExt::Start)) {
+            closeForBadMessage(s->index, QStringLiteral("more than %1 bytes at once").arg(MaxMessage));
+            return;
+        }
         ++m_dropped;
         closeSlot(s->index);
         return;
@@ -267,6 +270,12 @@ void PunchServer::closeSlot(qint64 index)
     if (it == m_slots.end())
         return;
     Slot *s = it->second;
+    // A terminal gone within the box's grace still gets its box, as every connection did.
+    if (s->boxDue && m_openAcceptBoxes < MaxAcceptBoxes) {
+        s->boxDue = false;
+        s->leaving = true;
+        showAcceptBox(index);
+    }
     m_slots.erase(it);
     m_terminals.disconnected(index, zarvo::Clock::now());
     const auto mine = m_byAddress.find(s->address);

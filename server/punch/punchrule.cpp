@@ -10,7 +10,11 @@ const char *const kSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
 PunchOutcome RecordPunch(DatabaseSession &db, const QString &id)
 {
     // Day and time come from one reading of the clock, so a punch at midnight cannot mix days.
-    const QDateTime now = Clock::now();
+    return RecordPunchAt(db, id, Clock::now());
+}
+
+PunchOutcome RecordPunchAt(DatabaseSession &db, const QString &id, const QDateTime &now)
+{
     const QString day = dayText(now.date());
     const QString time = timeText(now.time());
 

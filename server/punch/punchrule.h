@@ -4,6 +4,7 @@
 
 #include "database.h"
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 namespace zarvo {
@@ -13,6 +14,8 @@ enum class PunchOutcome { SignedIn, SignedOut, DayFull };
 /// Records a punch for an employee the caller has already found, at Clock::now().
 /// The ID is used exactly as presented. Throws DbError when the store fails.
 PunchOutcome RecordPunch(DatabaseSession &db, const QString &id);
+/// The same rule at a given moment: the day's row of `when`, its time of day written.
+PunchOutcome RecordPunchAt(DatabaseSession &db, const QString &id, const QDateTime &when);
 
 /// "first last", a Null part giving nothing (the blank stays).
 QString punchName(const RecordSet &employee);

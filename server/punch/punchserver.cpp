@@ -7,7 +7,6 @@
 #include "protocol.h"
 #include "punchbatch.h"
 #include "punchlistener.h"
-#include "punchrule.h"
 #include "terminals.h"
 #include <QHostAddress>
 #include <QPointer>
@@ -35,7 +34,7 @@ quint16 listenPort()
 PunchServer::PunchServer(QWidget *console)
     : QObject(console), m_console(console), m_notices(new OperatorNotices(this)),
       m_listener(new Listener(this)), m_batchTimer(new QTimer(this)), m_resumeTimer(new QTimer(this)),
-      m_trimTimer(new QTimer(this)), m_cap(zarvo::defaultConnectionCap())
+      m_trimTimer(new QTimer(this)), m_cap(zarvo::defaultConnectionCap()), m_graceTimer(new QTimer(this))
 {
     // A burst of terminals must not overflow the kernel's queue of half-accepted connections.
     m_listener->setListenBacklogSize(4096);
@@ -61,16 +60,19 @@ PunchServer::PunchServer(QWidget *console)
             m_resumeTimer->start();
     });
 
+    m_graceTimer->setSingleShot(true);
+    connect(m_graceTimer, &QTimer::timeout, this, &PunchServer::graceExpired);
+    m_monotonic.start();
+
     m_trimTimer->setSingleShot(true);
     m_trimTimer->setInterval(500);
     connect(m_trimTimer, &QTimer::timeout, this, &PunchServer::releaseMemoryLater);
-    zarvo::TerminalRegistry::setCurrent(&m_terminals);
+    keepTerminalHealth();
 }
 
 PunchServer::~PunchServer()
 {
-    if (zarvo::TerminalRegistry::current() == &m_terminals)
-        zarvo::TerminalRegistry::setCurrent(nullptr);
+    forgetTerminalHealth();
     for (auto &[index, s] : m_slots) {
         ::close(s->fd);
         delete s;
@@ -173,40 +175,45 @@ void PunchServer::queue(Slot *s)
 
 void PunchServer::answerReady()
 {
-    QList<qint64> indexes;
-    QList<QByteArray> messages;
-    for (qint64 index : std::exchange(m_ready, {})) {
+    QList<qint64> owners;               // per job, its slot
+    QList<zarvo::PunchJob> jobs;
+    QList<std::function<void(const QString &, const QByteArray &)>> after; // per job, once answered
+    QList<QPair<qint64, QString>> faulty; // slots to close once their earlier jobs are answered
+    const QList<qint64> ready = std::exchange(m_ready, {});
+    for (qint64 index : ready) {
         Slot *s = slot(index);
         if (!s)
             continue;
         s->queued = false;
         if (s->in.isEmpty())
             continue;
-        indexes.append(index);
-        messages.append(std::exchange(s->in, {}));
+        const qsizetype before = jobs.size();
+        QString fault;
+        if (!collectJobs(s, std::exchange(s->in, {}), jobs, after, &fault))
+            faulty.append({index, fault});
+        owners.insert(owners.size(), jobs.size() - before, index);
     }
-    if (messages.isEmpty())
-        return;
-    // The replies go out after the commit: no terminal hears of a punch not yet stored.
-    QStringList failures;
-    const QList<QByteArray> replies = zarvo::answerPunches(Module1::instance().db, messages, &failures);
-    for (qsizetype i = 0; i < failures.size(); ++i)
-        if (!failures[i].isEmpty())
-            m_notices->punchNotStored(zarvo::Protocol::decode(messages[i]), failures[i], zarvo::Clock::now());
-    const QDateTime now = zarvo::Clock::now();
-    for (qsizetype i = 0; i < indexes.size(); ++i) {
-        if (zarvo::isRecordedPunchReply(replies[i]))
-            m_terminals.punched(indexes[i], now);
-        Slot *s = slot(indexes[i]);
-        if (!s)
-            continue;
-        if (!s->leaving && !replies[i].isEmpty())
-            send(s, replies[i]);
-        // A terminal that half-closed after sending has its reply; now the connection ends.
-        if ((s = slot(indexes[i])))
+    if (!jobs.isEmpty()) {
+        // The replies go out after the commit: no terminal hears of a punch not yet stored.
+        QStringList failures;
+        const QList<QByteArray> replies = zarvo::answerJobs(Module1::instance().db, jobs, &failures);
+        for (qsizetype i = 0; i < jobs.size(); ++i)
+            after[i](failures[i], replies[i]);
+        for (qsizetype i = 0; i < jobs.size(); ++i) {
+            Slot *s = slot(owners[i]);
+            if (s && !s->leaving && !replies[i].isEmpty())
+                send(s, replies[i]);
+        }
+        afterReplies(owners, replies);
+    }
+    for (const auto &[index, why] : faulty)
+        closeForBadMessage(index, why);
+    // A terminal that half-closed after sending has its reply; now the connection ends.
+    for (qint64 index : ready)
+        if (Slot *s = slot(index))
             finishIfDone(s);
-    }
-    emit punchesAnswered(int(messages.size()));
+    if (!jobs.isEmpty())
+        emit punchesAnswered(int(jobs.size()));
 }
 
 void PunchServer::slotError(qint64 index, int error, const QString &description)

@@ -1,13 +1,19 @@
 #pragma once
 // The punch server: listens for terminals on the punch port and answers their punches.
 
+#include "protocolext.h"
+#include "punchbatch.h"
 #include "terminalregistry.h"
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QElapsedTimer>
+#include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <set>
 
 class OperatorNotices;
@@ -39,6 +45,10 @@ public:
     static constexpr int KeepIdleSeconds = 45;
     static constexpr int KeepIntervalSeconds = 10;
     static constexpr int KeepCount = 6;
+    /// How long a new connection's "Client Accepted" box waits for the terminal to introduce
+    /// itself (a terminal already accepted in this run gets "CRA" at once, without a box); a
+    /// terminal that sends an ID first gets its box at once.
+    static constexpr int HelloGraceMs = 500;
 
     explicit PunchServer(QWidget *console);
     ~PunchServer() override;
@@ -63,6 +73,11 @@ public:
     void setConnectionCap(int cap) { m_cap = cap; }
     /// Connections refused or dropped because of the caps, and over-long or unread ones.
     qint64 droppedConnections() const { return m_dropped; }
+    /// Connections closed for a malformed or oversized extension message (also counted in
+    /// droppedConnections()).
+    qint64 badMessageConnections() const { return m_badMessages; }
+    /// Terminals that introduced themselves in this run, by their id.
+    int knownTerminalCount() const { return int(m_knownTerminals.size()); }
     /// Where the operator is told of punches not stored and terminals turned away.
     OperatorNotices *notices() const { return m_notices; }
     /// Each terminal's health: connected since, punches, what it reports (Terminals window).
@@ -90,6 +105,12 @@ private:
         bool peerDone = false; ///< the terminal sent all it will send (closed or half-closed)
         bool leaving = false;  ///< the connection is gone: nothing more is written
         bool watchingOut = false;
+        // The protocol extension (punchext.cpp).
+        std::unique_ptr<zarvo::ProtocolExt::StreamReader> reader; ///< once a frame was seen
+        bool boxDue = true; ///< its "Client Accepted" box (or its "CRA") is still to come
+        bool hello = false; ///< it introduced itself
+        QString terminalId;
+        QString hostName;
     };
 
     // Connections (punchlinks.cpp).
@@ -105,6 +126,30 @@ private:
     void touch(Slot *s);
     void finishIfDone(Slot *s);
     void releaseMemoryLater();
+
+    // The protocol extension and the accept box's grace (punchext.cpp).
+    void startGrace(Slot *s);
+    void graceExpired();
+    /// The slot's box is due now: shown, or queued behind the boxes already open.
+    void offerAcceptBox(Slot *s);
+    /// Turns what a slot sent into jobs of the batch (seed text as today, replays) and answers
+    /// the extension's other messages at once. False when the stream is bad: the slot must
+    /// close once the jobs before the fault are answered.
+    bool collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs,
+                     QList<std::function<void(const QString &failure, const QByteArray &reply)>> &after,
+                     QString *fault);
+    void hello(Slot *s, const zarvo::ProtocolExt::HelloMsg &m);
+    void closeForBadMessage(qint64 index, const QString &why);
+
+    // Terminal health and the hours after a punch (punchhealth.cpp).
+    void keepTerminalHealth();
+    void forgetTerminalHealth();
+    /// For a terminal that speaks the extension, the seed job just added to `jobs` is followed,
+    /// once answered and stored, by the employee's hours in a frame of its own.
+    void followWithHours(Slot *s, const QString &employeeId, QList<zarvo::PunchJob> &jobs,
+                         QList<std::function<void(const QString &failure)>> &after);
+    /// After a batch's replies went out: punches counted per terminal, hours frames sent.
+    void afterReplies(const QList<qint64> &owners, const QList<QByteArray> &replies);
 
     // Punches and boxes (punchserver.cpp).
     void showAcceptBox(qint64 index);
@@ -131,6 +176,11 @@ private:
     qint64 m_lastSlot = 0;
     int m_cap;
     qint64 m_dropped = 0;
+    qint64 m_badMessages = 0;
+    QSet<QString> m_knownTerminals;
+    QTimer *m_graceTimer;
+    QElapsedTimer m_monotonic;
+    std::deque<std::pair<qint64, qint64>> m_grace; ///< (due ms, slot) in the order they came
     quint64 m_clock = 0;
     size_t m_peakSinceTrim = 0;
     std::map<qint64, Slot *> m_slots; ///< live slots only, in slot order
@@ -141,4 +191,5 @@ private:
     int m_openAcceptBoxes = 0;
     QSet<QString> m_openErrorBoxes;   ///< texts of error boxes still open
     zarvo::TerminalRegistry m_terminals;
+    QList<QPair<qint64, QString>> m_hoursDue; ///< (slot, employee) whose hours follow its reply
 };

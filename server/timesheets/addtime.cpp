@@ -1,4 +1,5 @@
 #include "addtime.h"
+#include "changelog.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "module1.h"
@@ -245,9 +246,11 @@ void AddTime::saveClicked()
     }
     const int before = m_rs.position();
     try {
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Add);
         m_rs.addNew();
         assignFields();
         m_rs.update();
+        logged.commit();
     } catch (const DbError &e) {
         // Nothing was written: drop the new row and keep what was entered, so it can be saved again.
         try {
@@ -278,8 +281,10 @@ void AddTime::editClicked()
     if (m_rs.bof() || m_rs.eof())
         return;
     try {
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Change);
         assignFields();
         m_rs.update();
+        logged.commit();
     } catch (const DbError &) {
         return; // a row deleted meanwhile is refused by the store; nothing else is touched
     }
@@ -296,7 +301,9 @@ void AddTime::deleteClicked()
                          BoxButtons::YesNo) != BoxAnswer::Yes)
         return;
     try {
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Delete);
         m_rs.remove();
+        logged.commit();
     } catch (const DbError &) {
         // No current row (or it is gone already): nothing to delete.
     }

@@ -1,4 +1,5 @@
 #include "timesheets.h"
+#include "changelog.h"
 #include "addtime.h"
 #include "clock.h"
 #include "dialogs.h"
@@ -198,6 +199,16 @@ void Timesheets::employeeChosen()
     if (!m_times.isOpen())
         return; // the listing failed (and said so); the window stays
     m_listedId = id;
+    // Rows changed by hand carry a mark beside their day (the log is only read: a log that
+    // cannot be read leaves the rows unmarked).
+    QSet<qint64> byHand;
+    try {
+        byHand = ChangeLog::handChangedTimesheetRows(Module1::instance().db, id, from, to);
+    } catch (const DbError &) {
+    }
+    m_timeModel->setMarker(kDateColumn, [byHand](const RecordSet &rs, int record) {
+        return byHand.contains(rs.bookmarkAt(record)) ? QStringLiteral("Changed by hand") : QString();
+    });
     // The select ignores letter case; only the employee's own rows, exactly, are listed.
     const int idField = int(m_times.fieldNames().indexOf(QStringLiteral("emp_id")));
     const int dateField = int(m_times.fieldNames().indexOf(QStringLiteral("rsdate")));
@@ -245,7 +256,9 @@ void Timesheets::deleteClicked()
         m_times.setPosition(record);
         if (!Timesheet::rowIs(m_times, m_listedId, day))
             return;
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_times, ChangeLog::Action::Delete);
         m_times.remove();
+        logged.commit();
         m_times.setPosition(-1); // leaves the deleted row, which drops it from the set
     } catch (const DbError &e) {
         Dialogs::message(this, QStringLiteral("The time record could not be deleted: %1").arg(e.message()),

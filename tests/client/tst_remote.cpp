@@ -1,4 +1,5 @@
-// The terminal window against a stand-in server on loopback.
+// The terminal window in the seed's behaviour (the setting), against a stand-in server on
+// loopback: every box and line exactly as the seed has them.
 #include "boxrecorder.h"
 #include "clock.h"
 #include "database.h"
@@ -73,7 +74,7 @@ struct Rig {
         else
             server.listen(QHostAddress::LocalHost, 0), server.close();
         qputenv("ZARVO_PUNCH_PORT", QByteArray::number(listen ? server.serverPort() : 1));
-        window = std::make_unique<Remote>(db);
+        window = std::make_unique<Remote>(db, Remote::Behaviour::Seed);
         window->show();
     }
     /// Opens the window and waits for the stand-in server to accept it.

@@ -186,6 +186,7 @@ private slots:
         QCOMPARE(modeAndGroup(clientDb()), rights("0660"));
         // Where the copies taken before a layout upgrade go, whoever of the group runs it.
         QCOMPARE(modeAndGroup(root + "/var/lib/zarvo/server/backups"), rights("2770"));
+        QCOMPARE(modeAndGroup(root + "/var/lib/zarvo/client/backups"), rights("2770"));
         QVERIFY(!QFileInfo::exists(root + "/opt/zarvo/server/punched.mdb"));
 
         zarvo::DatabaseSession db;

@@ -57,9 +57,11 @@ private slots:
         QTest::newRow("nul alone") << QByteArray(1, '\0');
         QTest::newRow("id with nul") << QByteArray("E1\0", 3);
         QTest::newRow("nul before id") << QByteArray("\0E1", 3);
+        // Every byte but the extension's frame start, which no ID box lets through.
         QByteArray all;
         for (int b = 0; b < 256; ++b)
-            all.append(char(b));
+            if (b != 0x02)
+                all.append(char(b));
         QTest::newRow("every byte") << all;
         QTest::newRow("utf-8 text") << QByteArray("E\xc3\xa9\xe2\x82\xac");
     }
