@@ -1,6 +1,7 @@
 #include "addtime.h"
 #include "clock.h"
 #include "dialogs.h"
+#include "keyboard.h"
 #include "module1.h"
 #include "timesheetshared.h"
 #include <QDateEdit>
@@ -92,6 +93,9 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
     root->addLayout(top);
     root->addLayout(keys);
     root->addStretch();
+
+    // Tab follows the layout: the pickers, the buttons beside them, then the row below.
+    zarvo::Keyboard::setTabOrder({m_times[5], m_new, m_save, m_prev, m_next, m_empId, m_search, m_date, m_edit, m_delete});
 
     // Before loading, the window is as viewing leaves it.
     m_save->setEnabled(false);
