@@ -130,21 +130,38 @@ private:
         if (::send(m_fds[size_t(i)], m_ids[size_t(i)].constData(), size_t(m_ids[size_t(i)].size()), 0) < 0)
             qFatal("send: %s", std::strerror(errno));
     }
-    /// Hands each arriving message to `onMessage` until it returns false (or 30 s pass idle).
+    /// Stops the whole benchmark with a message and a non-zero exit: figures from terminals
+    /// that were closed or went silent would be false, and waiting on them would never end.
+    [[noreturn]] static void fail(const char *what, int terminal)
+    {
+        std::fprintf(stderr, "bench_load FAILED: terminal %d %s\n", terminal, what);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::_exit(3);
+    }
+    /// Hands each arriving message to `onMessage` until it returns false. A terminal closed by
+    /// the server, a failed read or 30 s without any answer end the benchmark.
     template <class F> void pump(F onMessage)
     {
         epoll_event events[256];
         char buf[4096];
         for (;;) {
             const int n = epoll_wait(m_epoll, events, 256, 30000);
-            if (n <= 0) {
-                std::fprintf(stderr, "terminals: no answer for 30 s\n");
-                return;
-            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                fail("(and every other) got no answer for 30 s", -1);
             for (int k = 0; k < n; ++k) {
                 const int i = int(events[k].data.u32);
                 const ssize_t got = ::recv(m_fds[size_t(i)], buf, sizeof buf, 0);
-                if (got > 0 && !onMessage(i, buf, got))
+                if (got == 0)
+                    fail("was closed by the server", i);
+                if (got < 0) {
+                    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+                        continue;
+                    fail(std::strerror(errno), i);
+                }
+                if (!onMessage(i, buf, got))
                     return;
             }
         }
@@ -381,7 +398,7 @@ int main(int argc, char **argv)
     for (int n : {0, idle}) {
         idleCommand("open " + QByteArray::number(n));
         if (!spinUntil([&] { return server.connectionCount() >= n + 1; }, 120000))
-            std::printf("only %d of %d idle connections were kept\n", server.connectionCount() - 1, n);
+            qFatal("bench_load FAILED: only %d of %d idle connections were kept", server.connectionCount() - 1, n);
         std::vector<double> all;
         for (int r = 0; r < 100; ++r) {
             Clock::setFixed(QDateTime(day, QTime(8, 0)));
@@ -409,7 +426,7 @@ int main(int argc, char **argv)
     for (int f = 1; f <= floods; ++f) {
         idleCommand("open " + QByteArray::number(floodSize));
         if (!spinUntil([&] { return server.connectionCount() >= floodSize; }, 120000))
-            std::printf("flood %d: only %d of %d connections kept\n", f, server.connectionCount(), floodSize);
+            qFatal("bench_load FAILED: flood %d: only %d of %d connections kept", f, server.connectionCount(), floodSize);
         const double open = residentMb();
         idleCommand("close");
         spinUntil([&] { return server.connectionCount() == 0; }, 120000);

@@ -16,7 +16,7 @@ int main(int argc, char **argv)
     try {
         db.open(QCoreApplication::applicationDirPath() + QStringLiteral("/client.mdb"));
     } catch (const zarvo::DbError &e) {
-        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Critical);
+        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Exclamation);
         return 1;
     }
     Remote remote(db);

@@ -13,14 +13,19 @@ function(zarvo_add_test)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARVO_SCHEMA=${CMAKE_SOURCE_DIR}/server/startup/schema.sql;ZARVO_CLIENT_SCHEMA=${CMAKE_SOURCE_DIR}/client/schema.sql")
 endfunction()
 
-# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw])
+# zarvo_install_database(DESTINATION dir FILE name SCHEMA file [PASSWORD pw] [SERVER])
 # At install time, lays DESTINATION/FILE out from SCHEMA only where none exists: a database
 # already installed (and in use) keeps every row; one with another layout fails the install.
+# SERVER: the server's database, laid out at (and brought up to) its newest layout version.
 function(zarvo_install_database)
-  cmake_parse_arguments(D "" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
+  cmake_parse_arguments(D "SERVER" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
+  set(flag "")
+  if(D_SERVER)
+    set(flag "--server")
+  endif()
   install(CODE "
     set(out \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${D_DESTINATION}/${D_FILE}\")
-    execute_process(COMMAND \"$<TARGET_FILE:mkdb>\" \"\${out}\" \"${D_SCHEMA}\" ${D_PASSWORD}
+    execute_process(COMMAND \"$<TARGET_FILE:mkdb>\" ${flag} \"\${out}\" \"${D_SCHEMA}\" ${D_PASSWORD}
                     RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
       message(FATAL_ERROR \"\${out} was left as it is (see above)\")

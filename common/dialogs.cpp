@@ -184,15 +184,16 @@ public:
 };
 
 // Answers every box at once (Ok, Yes; inputs and file dialogs cancelled) and prints it to
-// stderr as "BOX|title|text": lets tests drive the real programs headless. Switched on only by
-// the environment variable ZARVO_AUTO_DISMISS=1.
+// stderr as "BOX|title|text|icon": lets tests drive the real programs headless. Switched on
+// only by the environment variable ZARVO_AUTO_DISMISS=1.
 class AutoDismissHandler final : public DialogHandler {
 public:
     static void print(const MessageBox &box)
     {
+        static const char *const icons[] = {"none", "information", "exclamation", "question", "critical"};
         QString text = box.text;
         text.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        std::fprintf(stderr, "BOX|%s|%s\n", qPrintable(box.title), qPrintable(text));
+        std::fprintf(stderr, "BOX|%s|%s|%s\n", qPrintable(box.title), qPrintable(text), icons[int(box.icon)]);
         std::fflush(stderr);
     }
     BoxAnswer message(QWidget *, const MessageBox &box) override

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace zarvo {
 
@@ -92,7 +93,27 @@ PunchStation buildPunchStation(QWidget *window, int clockLeft, int idLeft, int i
         spaceFromCaptions({nameCaption, actionCaption}, {s.name, s.action});
         fitActionLine(s.frame, s.action);
     }
+    // Under the result frame, in line with its captions, across the free width below the buttons.
+    s.hours = label("Label7", QString(), window, twipsRect(240, 3870, 4440, 255));
+    s.hours->setFont(s.frame->font());
     return s;
+}
+
+void showHoursLine(QLabel *line, const QString &text)
+{
+    auto *timer = line->findChild<QTimer *>(QStringLiteral("HoursLineTimer"), Qt::FindDirectChildrenOnly);
+    if (!timer) {
+        timer = new QTimer(line);
+        timer->setObjectName(QStringLiteral("HoursLineTimer"));
+        timer->setSingleShot(true);
+        timer->setInterval(HoursLineShownMs);
+        QObject::connect(timer, &QTimer::timeout, line, &QLabel::clear);
+    }
+    line->setText(text);
+    if (text.isEmpty())
+        timer->stop();
+    else
+        timer->start();
 }
 
 } // namespace zarvo

@@ -3,6 +3,7 @@
 // running date and time, the picture, the ID box and the two result lines.
 
 class QGroupBox;
+class QString;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -16,7 +17,15 @@ struct PunchStation {
     QGroupBox *frame = nullptr; ///< Frame1
     QLabel *name = nullptr;     ///< Label5, the name line
     QLabel *action = nullptr;   ///< Label6, the action line
+    QLabel *hours = nullptr;    ///< Label7, the employee's hours under the result lines
 };
+
+/// How long the hours line stays: long enough to read, gone before the next employee looks.
+inline constexpr int HoursLineShownMs = 10000;
+
+/// Shows `text` on the hours line, which clears itself after HoursLineShownMs; an empty text
+/// clears it at once.
+void showHoursLine(QLabel *line, const QString &text);
 
 /// Lays the shared controls out on `window` (positions in twips): the date and time line starts
 /// at `clockLeft`, the "Employee ID" caption at (`idLeft`, `idTop`) with the ID box below it.

@@ -15,6 +15,7 @@
 #include "operatornotices.h"
 #include "punchserver.h"
 #include "searchid.h"
+#include "terminalhealth.h"
 #include "timesheets.h"
 #include "../punch/clockwindow.h"
 #include <QAction>
@@ -215,6 +216,10 @@ bool VeloPunch::load()
     if (!m_server) {
         m_server = new PunchServer(this);
         statusBar()->addPermanentWidget(new NotStoredIndicator(m_server->notices(), statusBar()));
+        auto *terminals = new TerminalsIndicator(m_server->terminalRegistry(), statusBar());
+        statusBar()->addPermanentWidget(terminals);
+        // The same road as the "Terminals" command: table Terminal is rebuilt first.
+        connect(terminals, &QToolButton::clicked, this, [this] { invoke(ID_TERMINALS); });
     }
     if (!m_server->listen()) {
         Dialogs::message(this, m_server->errorString());

@@ -1,6 +1,8 @@
 #include "reportcli.h"
 #include "database.h"
+#include "layout.h"
 #include "module1.h"
+#include "serverlayout.h"
 #include "payrollbinding.h"
 #include "payrolldata.h"
 #include "payrolldesigns.h"
@@ -166,6 +168,11 @@ int runReportCommand(const QStringList &args, const QString &defaultDatabase, QI
         DatabaseSession db;
         // Only reading, even of a copy taken with its write-ahead log beside it.
         db.openReadOnly(o->database, Module1::databasePassword());
+        // Every layout this program knows is read as it is (it is never brought up to date
+        // here); a newer one may mean something else by its tables.
+        const int version = layoutVersion(db);
+        if (version > ServerLayout::newest())
+            throw DbError(newerLayoutFault(o->database, version, ServerLayout::newest()).replace(QLatin1Char('\r'), QLatin1Char(' ')));
         if (o->command == QLatin1String("summary")) {
             const QStringList ids = o->employees.isEmpty() ? allEmployeeIds(db) : o->employees;
             QList<SummaryRow> rows;

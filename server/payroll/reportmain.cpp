@@ -1,4 +1,5 @@
 // ZarvoReport: the payroll export program, beside ZarvoServer and its punched.mdb.
+#include "module1.h"
 #include "reportcli.h"
 #include <QCoreApplication>
 #include <QFile>
@@ -24,6 +25,6 @@ int main(int argc, char **argv)
     err.open(stderr, QIODevice::WriteOnly);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    return zarvo::runReportCommand(args, QCoreApplication::applicationDirPath() + QStringLiteral("/punched.mdb"),
+    return zarvo::runReportCommand(args, Module1::databasePath(),
                                    out, err);
 }

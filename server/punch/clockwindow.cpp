@@ -2,6 +2,7 @@
 #include "../../common/clock.h"
 #include "artwork.h"
 #include "dialogs.h"
+#include "hourssofar.h"
 #include "module1.h"
 #include "punchrule.h"
 #include "pointerzones.h"
@@ -37,6 +38,7 @@ Clock::Clock(QWidget *parent) : ConsoleWindow(parent)
     m_id = station.id;
     m_name = station.name;
     m_action = station.action;
+    m_hours = station.hours;
     m_id->installEventFilter(this);
 
     m_closeFrame = new QGroupBox(this);
@@ -110,24 +112,33 @@ bool Clock::eventFilter(QObject *watched, QEvent *event)
 void Clock::punch()
 {
     const QString id = m_id->text();
+    // A store that fails, reading the employee or writing the punch, is told as such and the ID
+    // stays in the box for another try: it is no unknown ID and no recorded punch.
+    const auto notRecorded = [this](const DbError &e) {
+        Dialogs::message(this, QStringLiteral("The punch was not recorded.") + QStringLiteral("\r\r") + e.message(),
+                         QStringLiteral("Error! Recording Punch"), BoxIcon::Exclamation);
+    };
     bool found = false;
     QString name;
     try {
         found = zarvo::findEmployeeExact(m_employees, id);
         if (found)
             name = zarvo::punchName(m_employees); // reading the row may reach the store too
-    } catch (const DbError &) {
-        found = false;
+    } catch (const DbError &e) {
+        return notRecorded(e);
     }
     if (!found) {
+        zarvo::showHoursLine(m_hours, {}); // nobody's figures stay beside a failed lookup
         Dialogs::message(this, QStringLiteral("No Record Found That Match Your ID"),
                          QStringLiteral("Record Not Found"), BoxIcon::Exclamation);
         m_id->clear();
         return;
     }
     m_name->setText(name);
+    PunchOutcome outcome;
     try {
-        switch (zarvo::RecordPunch(Module1::instance().db, id)) {
+        outcome = zarvo::RecordPunch(Module1::instance().db, id);
+        switch (outcome) {
         case PunchOutcome::SignedIn:
             m_action->setText(QStringLiteral("Signed In At ") + zarvo::SystemTexts::time(zarvo::Clock::now().time()));
             break;
@@ -138,12 +149,24 @@ void Clock::punch()
             break;
         }
     } catch (const DbError &e) {
-        // The punch was not written: say so, and keep the ID so Enter can try again.
-        Dialogs::message(this,
-                         QStringLiteral("The punch was not recorded.") + QStringLiteral("\r\r") + e.message(),
-                         QStringLiteral("Error! Recording Punch"), BoxIcon::Exclamation);
-        return;
+        return notRecorded(e);
     }
+    showHours(id, outcome);
     m_id->clear();
     m_id->setFocus();
+}
+
+void Clock::showHours(const QString &id, PunchOutcome outcome)
+{
+    QString line;
+    if (outcome != PunchOutcome::DayFull) {
+        try {
+            const zarvo::HoursSoFar h = zarvo::hoursSoFar(Module1::instance().db, id, zarvo::Clock::now(),
+                                                          zarvo::serverWeekStart());
+            line = zarvo::hoursLine(zarvo::hoursFigure(h.today), zarvo::hoursFigure(h.week));
+        } catch (const DbError &) {
+            // The punch is stored; only its figures are missing, and no wrong ones are shown.
+        }
+    }
+    zarvo::showHoursLine(m_hours, line);
 }

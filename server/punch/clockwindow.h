@@ -6,6 +6,7 @@
 
 #include "consolewindow.h"
 #include "database.h"
+#include "punchrule.h"
 #include <QDateTime>
 
 class QGroupBox;
@@ -29,11 +30,14 @@ private:
     void tick();
     /// Enter in Text1: find the employee in the snapshot, record the punch, show the outcome.
     void punch();
+    /// The employee's hours today and this week under the result lines (none on a full day).
+    void showHours(const QString &id, zarvo::PunchOutcome outcome);
 
     QLabel *m_dateTime;
     QLineEdit *m_id;
     QLabel *m_name;
     QLabel *m_action;
+    QLabel *m_hours;
     QGroupBox *m_closeFrame;
     QPushButton *m_close;
     QTimer *m_timer;

@@ -1,5 +1,6 @@
 // The punch server's connections: accepting, making room, reading, writing and closing, on
 // bare non-blocking descriptors watched together through one epoll set.
+#include "clock.h"
 #include "operatornotices.h"
 #include "punchserver.h"
 #include <QHostAddress>
@@ -59,6 +60,7 @@ void PunchServer::addConnection(int fd)
     m_slots.emplace(s->index, s);
     m_byAddress[address].emplace(s->activity, s->index);
     m_peakSinceTrim = std::max(m_peakSinceTrim, m_slots.size());
+    m_terminals.connected(s->index, address, zarvo::Clock::now());
     epoll_event ev{};
     ev.events = EPOLLIN | EPOLLRDHUP;
     ev.data.u64 = quint64(s->index);
@@ -72,16 +74,8 @@ void PunchServer::addConnection(int fd)
 
 bool PunchServer::makeRoomFor(const QString &address)
 {
-    // One address past its share: its own least recently active connection goes.
-    const auto own = m_byAddress.constFind(address);
-    if (own != m_byAddress.cend() && int(own->size()) >= m_perAddressCap) {
-        evict(address,
-              QStringLiteral("%1 holds %2 connections, the most one address may hold (a terminal opens one): "
-                             "its least recently active connection was closed to make room for its new one.")
-                  .arg(address).arg(own->size()),
-              QStringLiteral("address|") + address);
-        return true;
-    }
+    // While there is room every connection is kept, however many share an address: many
+    // terminals behind one router (NAT, a VPN from a second site) look like one address.
     if (int(m_slots.size()) < m_cap)
         return true;
     // The server is full: the address holding the most gives up its least recently active.
@@ -274,6 +268,7 @@ void PunchServer::closeSlot(qint64 index)
         return;
     Slot *s = it->second;
     m_slots.erase(it);
+    m_terminals.disconnected(index, zarvo::Clock::now());
     const auto mine = m_byAddress.find(s->address);
     if (mine != m_byAddress.end()) {
         mine->erase({s->activity, s->index});

@@ -92,4 +92,9 @@ QByteArray answerPunch(DatabaseSession &db, const QByteArray &message)
     return {};
 }
 
+bool isRecordedPunchReply(const QByteArray &reply)
+{
+    return reply.startsWith(Protocol::SignedIn) || reply.startsWith(Protocol::SignedOut);
+}
+
 } // namespace zarvo

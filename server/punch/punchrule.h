@@ -32,4 +32,7 @@ ServerLookup lookupEmployeeForServer(DatabaseSession &db, const QString &id);
 /// "OUT"+name) or empty for no reply. Throws DbError when the store fails.
 QByteArray answerPunch(DatabaseSession &db, const QByteArray &message);
 
+/// True for a reply that tells of a recorded punch ("RIN"... or "OUT"...).
+bool isRecordedPunchReply(const QByteArray &reply);
+
 } // namespace zarvo

@@ -7,6 +7,7 @@
 #include "protocol.h"
 #include "punchbatch.h"
 #include "punchlistener.h"
+#include "punchrule.h"
 #include "terminals.h"
 #include <QHostAddress>
 #include <QPointer>
@@ -63,10 +64,13 @@ PunchServer::PunchServer(QWidget *console)
     m_trimTimer->setSingleShot(true);
     m_trimTimer->setInterval(500);
     connect(m_trimTimer, &QTimer::timeout, this, &PunchServer::releaseMemoryLater);
+    zarvo::TerminalRegistry::setCurrent(&m_terminals);
 }
 
 PunchServer::~PunchServer()
 {
+    if (zarvo::TerminalRegistry::current() == &m_terminals)
+        zarvo::TerminalRegistry::setCurrent(nullptr);
     for (auto &[index, s] : m_slots) {
         ::close(s->fd);
         delete s;
@@ -189,7 +193,10 @@ void PunchServer::answerReady()
     for (qsizetype i = 0; i < failures.size(); ++i)
         if (!failures[i].isEmpty())
             m_notices->punchNotStored(zarvo::Protocol::decode(messages[i]), failures[i], zarvo::Clock::now());
+    const QDateTime now = zarvo::Clock::now();
     for (qsizetype i = 0; i < indexes.size(); ++i) {
+        if (zarvo::isRecordedPunchReply(replies[i]))
+            m_terminals.punched(indexes[i], now);
         Slot *s = slot(indexes[i]);
         if (!s)
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 // The punch server: listens for terminals on the punch port and answers their punches.
 
+#include "terminalregistry.h"
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -32,8 +33,6 @@ public:
     static constexpr qint64 MaxUnreadReplies = 64 * 1024;
     /// "Client Accepted" boxes open at once; further terminals wait for a box of their own.
     static constexpr int MaxAcceptBoxes = 32;
-    /// Connections one address may hold at once: a real terminal opens one.
-    static constexpr int DefaultPerAddressCap = 32;
     /// TCP keep-alive of every terminal connection: a terminal that vanished without a word
     /// (power cut, cable pulled) is found after KeepIdle + KeepCount * KeepInterval seconds;
     /// a live one answers the probes and stays connected however long it is idle.
@@ -57,18 +56,17 @@ public:
     /// Connected terminals, in slot order: slot number and dotted-decimal address.
     QList<QPair<qint64, QString>> connectedTerminals() const;
     int connectionCount() const { return int(m_slots.size()); }
-    /// Connections kept at most. Over it, the least recently active connection of the address
-    /// holding the most makes room; when every address holds one, the newcomer is refused.
+    /// Connections kept at most; below it every connection is kept, whatever its address. At
+    /// it, the least recently active connection of the address holding the most makes room;
+    /// when every address holds one, the newcomer is refused.
     int connectionCap() const { return m_cap; }
     void setConnectionCap(int cap) { m_cap = cap; }
-    /// Connections kept at most per peer address; over it, that address's least recently
-    /// active connection makes room for its newcomer.
-    int perAddressCap() const { return m_perAddressCap; }
-    void setPerAddressCap(int cap) { m_perAddressCap = cap; }
     /// Connections refused or dropped because of the caps, and over-long or unread ones.
     qint64 droppedConnections() const { return m_dropped; }
     /// Where the operator is told of punches not stored and terminals turned away.
     OperatorNotices *notices() const { return m_notices; }
+    /// Each terminal's health: connected since, punches, what it reports (Terminals window).
+    zarvo::TerminalRegistry *terminalRegistry() { return &m_terminals; }
     /// The descriptor of a slot's connection (-1 when none), to inspect its options.
     int descriptorOf(qint64 slot) const;
     /// The platform reports an error on a slot: the "Socket Error" box, then the slot closes.
@@ -132,7 +130,6 @@ private:
     quint16 m_port = 0;
     qint64 m_lastSlot = 0;
     int m_cap;
-    int m_perAddressCap = DefaultPerAddressCap;
     qint64 m_dropped = 0;
     quint64 m_clock = 0;
     size_t m_peakSinceTrim = 0;
@@ -143,4 +140,5 @@ private:
     QList<qint64> m_waitingForBox;    ///< accepted slots whose box is not shown yet
     int m_openAcceptBoxes = 0;
     QSet<QString> m_openErrorBoxes;   ///< texts of error boxes still open
+    zarvo::TerminalRegistry m_terminals;
 };

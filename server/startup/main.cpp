@@ -21,7 +21,7 @@ int main(int argc, char **argv)
         Module1::instance().openDatabase();
     } catch (const zarvo::DbError &e) {
         // Without its database the program has nothing to show: the reason, then the end.
-        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Critical);
+        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Exclamation);
         return 1;
     }
     int result = 1;

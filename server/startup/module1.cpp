@@ -1,4 +1,7 @@
 #include "module1.h"
+#include "clock.h"
+#include "layout.h"
+#include "serverlayout.h"
 #include "storecheck.h"
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -20,6 +23,16 @@ QString Module1::programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QString Module1::databasePath()
+{
+    return programFolder() + QStringLiteral("/punched.mdb");
+}
+
+QString Module1::databaseFolder()
+{
+    return QFileInfo(databasePath()).absolutePath();
+}
+
 QString Module1::databasePassword()
 {
     return QStringLiteral("pluma");
@@ -34,7 +47,7 @@ QStringList Module1::programTables()
 
 void Module1::openDatabase()
 {
-    const QString path = programFolder() + QStringLiteral("/punched.mdb");
+    const QString path = databasePath();
     // Opening an empty file would lay a new database into it: refuse before touching it.
     const QFileInfo file(path);
     if (file.isFile() && file.size() == 0)
@@ -45,6 +58,12 @@ void Module1::openDatabase()
     if (file.isFile() && !file.isWritable())
         throw zarvo::DbError(zarvo::unwritableFault(path));
     db.open(path, databasePassword());
+    // A newer program's file is never worked on (nor changed) by an older one.
+    const int version = zarvo::layoutVersion(db);
+    if (version > ServerLayout::newest()) {
+        db.close();
+        throw zarvo::DbError(zarvo::newerLayoutFault(path, version, ServerLayout::newest()));
+    }
     // A file the program cannot use must stop it now, not punch by punch. The structure check
     // may take a short part of the start; on a large file the rest runs after start.
     const zarvo::StoreCheckResult check = zarvo::checkStore(db, programTables(), StartCheckBudgetMs);
@@ -53,6 +72,19 @@ void Module1::openDatabase()
         throw zarvo::DbError(check.fault);
     }
     m_pendingCheck = check.pending;
+    // The delivered tables are there and sound: add what the newer layouts put beside them.
+    try {
+        m_upgradeBackup = zarvo::upgradeLayout(db, path, databasePassword(), ServerLayout::steps(),
+                                               zarvo::Clock::now()).backup;
+    } catch (const zarvo::DbError &) {
+        // The structure check reads on a connection of its own: ours must be the last to
+        // close, so the file is left without a -wal/-shm beside it.
+        if (m_pendingCheck)
+            m_pendingCheck->waitFor(30000);
+        m_pendingCheck.reset();
+        db.close();
+        throw;
+    }
     db.prewarm();
     SelectedEmpID.clear();
 }

@@ -3,12 +3,18 @@
 // and check that the connection is open.
 
 #include "database.h"
+#include "dialogs.h"
 #include <QString>
 #include <QVariantList>
+#include <optional>
 
 class QWidget;
 
-/// Opens `sql` on the shared connection. When the connection is closed or the select cannot
-/// be opened, shows "Could not open database ..." (title "Connection Failed", exclamation
-/// icon) over `window` and returns false: the window cannot work without its rows.
-bool openRecordSetChecked(zarvo::RecordSet &rs, const QString &sql, QWidget *window, const QVariantList &params = {});
+/// Opens `sql` on the shared connection and tells a lost connection from a failed select.
+/// - The connection is closed: shows "Could not open database ..." (title "Connection Failed",
+///   exclamation icon) over `window` and returns false: the caller closes the window.
+/// - The connection is open but the store refuses the select: shows `onFailure`, the window's
+///   own message for that step, or, when it has none, the store's text; returns true, since the
+///   window stays open, with `rs` not open (it then lists nothing).
+bool openRecordSetChecked(zarvo::RecordSet &rs, const QString &sql, QWidget *window, const QVariantList &params = {},
+                          const std::optional<zarvo::MessageBox> &onFailure = std::nullopt);

@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "keyboard.h"
 #include "module1.h"
+#include "slotpicker.h"
 #include "timesheetshared.h"
 #include <QDateEdit>
 #include <QGridLayout>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimeEdit>
 #include <QVBoxLayout>
 
 using namespace zarvo;
@@ -31,11 +31,8 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
     record->setObjectName(QStringLiteral("Frame1"));
     auto *grid = new QGridLayout(record);
     for (int i = 0; i < 6; ++i) {
-        auto *picker = new QTimeEdit(QTime(0, 0), record);
+        auto *picker = new SlotPicker(record);
         picker->setObjectName(QString::fromLatin1(kNames[i]));
-        // Hours, minutes, seconds and AM/PM whatever the desktop's language.
-        picker->setLocale(QLocale::c());
-        picker->setDisplayFormat(QStringLiteral("h:mm:ss AP"));
         picker->setMinimumWidth(130);
         m_times[i] = picker;
         auto *label = new QLabel(QString::fromLatin1(kLabels[i]), record);
@@ -116,6 +113,8 @@ bool AddTime::load()
 {
     if (!openRecordSetChecked(m_rs, QStringLiteral("Select * from timesheet"), this))
         return false;
+    if (!m_rs.isOpen())
+        return true; // the store's failure is told; the window stays, showing no row
     if (m_rs.recordCount() == 0) {
         Dialogs::message(this, QStringLiteral("Please Add an Employee Before Adding/Editing Time-Ins"),
                          QStringLiteral("Error! No Records to View"), BoxIcon::Information);
@@ -142,17 +141,15 @@ bool AddTime::load()
 
 void AddTime::setPickersEnabled(bool enabled)
 {
-    for (QTimeEdit *t : m_times)
+    for (SlotPicker *t : m_times)
         t->setEnabled(enabled);
     m_date->setEnabled(enabled);
 }
 
 void AddTime::showTimes()
 {
-    for (int i = 0; i < 6; ++i) {
-        const QTime t = m_rs.value(QString::fromLatin1(kSlots[i])).toTime();
-        m_times[i]->setTime(t.isValid() ? t : QTime(0, 0));
-    }
+    for (int i = 0; i < 6; ++i)
+        m_times[i]->showStored(m_rs.value(QString::fromLatin1(kSlots[i])));
 }
 
 void AddTime::showRow()
@@ -164,13 +161,30 @@ void AddTime::showRow()
         m_date->setDate(day);
 }
 
+void AddTime::showWritten()
+{
+    try {
+        showTimes();
+    } catch (const DbError &) {
+        // The row is written; the pickers keep what was entered.
+    }
+}
+
 void AddTime::assignFields()
 {
-    // A picker at midnight stands for an empty slot and is written as "00:00:00".
+    // Only a time the administrator gave is written: a slot left alone keeps what it holds
+    // (Null on a new row), so a free slot stays free for the punch rule.
     for (int i = 0; i < 6; ++i)
-        m_rs.setValue(QString::fromLatin1(kSlots[i]), timeText(m_times[i]->time()));
-    m_rs.setValue(QStringLiteral("rsdate"), dayText(m_date->date().isValid() ? m_date->date() : Clock::now().date()));
-    m_rs.setValue(QStringLiteral("emp_id"), m_empId->text());
+        if (m_times[i]->edited())
+            m_rs.setValue(QString::fromLatin1(kSlots[i]), timeText(m_times[i]->time()));
+    // The key fields too are written only when they change: a row written back unchanged
+    // stays exactly as it was (a missing ID is not turned into an empty text).
+    const auto assignChanged = [this](const QString &field, const QString &text) {
+        if (m_rs.text(field) != text)
+            m_rs.setValue(field, text);
+    };
+    assignChanged(QStringLiteral("rsdate"), dayText(m_date->date().isValid() ? m_date->date() : Clock::now().date()));
+    assignChanged(QStringLiteral("emp_id"), m_empId->text());
 }
 
 void AddTime::previousClicked()
@@ -222,8 +236,8 @@ void AddTime::newClicked()
     m_save->setEnabled(true);
     m_edit->setEnabled(false);
     m_new->setEnabled(false);
-    for (QTimeEdit *t : m_times)
-        t->setTime(QTime(0, 0));
+    for (SlotPicker *t : m_times)
+        t->showStored({});
 }
 
 void AddTime::saveClicked()
@@ -248,6 +262,7 @@ void AddTime::saveClicked()
                          QStringLiteral("Write Failed"), BoxIcon::Exclamation);
         return;
     }
+    showWritten();
     m_save->setEnabled(false);
     m_edit->setEnabled(true);
     m_new->setEnabled(true);
@@ -272,6 +287,7 @@ void AddTime::editClicked()
     } catch (const DbError &) {
         return; // a row deleted meanwhile is refused by the store; nothing else is touched
     }
+    showWritten();
     m_edit->setText(QStringLiteral("Edit"));
     m_new->setEnabled(true);
     setPickersEnabled(false);

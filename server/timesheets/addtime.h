@@ -8,7 +8,7 @@
 class QDateEdit;
 class QLineEdit;
 class QPushButton;
-class QTimeEdit;
+class SlotPicker;
 
 /// Window "Add/Edit/Delete Timesheet": time pickers `In1` `Out1` `In2` `Out2` `In3` `Out3`,
 /// text box `EmpID`, date picker `rDate`, buttons `New`, `Save`, `Prev` "Previous", `Neks`
@@ -38,14 +38,16 @@ private:
 
     /// Shows the current row in the seven pickers and the ID box.
     void showRow();
-    /// The six time pickers from the current row, a missing time as 00:00:00.
+    /// The six time pickers from the current row, a missing time blank.
     void showTimes();
     /// Assigns the pickers and the ID box to the current (or new) row; update() writes them.
     void assignFields();
+    /// After a write: the times as stored, no picker edited any more.
+    void showWritten();
     void setPickersEnabled(bool enabled);
 
     zarvo::RecordSet m_rs;
-    QTimeEdit *m_times[6] = {};
+    SlotPicker *m_times[6] = {};
     QLineEdit *m_empId = nullptr;
     QDateEdit *m_date = nullptr;
     QPushButton *m_new = nullptr;

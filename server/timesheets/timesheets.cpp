@@ -154,6 +154,8 @@ bool Timesheets::load()
 {
     if (!openRecordSetChecked(m_employees, QStringLiteral("Select * from Employee"), this))
         return false;
+    if (!m_employees.isOpen())
+        return true; // the store's failure is told; the window stays, empty
     const QDate today = Clock::now().date();
     m_from->setDate(today);
     m_to->setDate(today);
@@ -176,11 +178,17 @@ int Timesheets::selectedRow(const QTreeView *list)
     return rows.size() == 1 ? rows.first().row() : -1;
 }
 
+MessageBox Timesheets::listingFailedBox()
+{
+    return {QStringLiteral("Unable to Browse Employee Timesheets") + QStringLiteral("\r\r") +
+                QStringLiteral("Please Add a Time-In/Time-Out..."),
+            QStringLiteral("Timesheet Error!"), BoxIcon::Information};
+}
+
 void Timesheets::listingFailed()
 {
-    Dialogs::message(this, QStringLiteral("Unable to Browse Employee Timesheets") + QStringLiteral("\r\r") +
-                               QStringLiteral("Please Add a Time-In/Time-Out..."),
-                     QStringLiteral("Timesheet Error!"), BoxIcon::Information);
+    const MessageBox box = listingFailedBox();
+    Dialogs::message(this, box.text, box.title, box.icon);
 }
 
 void Timesheets::employeeChosen()
@@ -196,10 +204,12 @@ void Timesheets::employeeChosen()
     const QString id = m_empModel->index(row, 0).data(Qt::UserRole).toString();
     if (!openRecordSetChecked(m_times,
                               QStringLiteral("Select * from timesheet where emp_id = ? and rsdate >= ? and rsdate <= ?"),
-                              this, {id, from, to})) {
+                              this, {id, from, to}, listingFailedBox())) {
         closeWindow();
         return;
     }
+    if (!m_times.isOpen())
+        return; // the listing failed (and said so); the window stays
     m_listedId = id;
     // The select ignores letter case; only the employee's own rows, exactly, are listed.
     const int idField = int(m_times.fieldNames().indexOf(QStringLiteral("emp_id")));

@@ -4,6 +4,7 @@
 
 #include "consolewindow.h"
 #include "database.h"
+#include "dialogs.h"
 #include <QDate>
 
 class QDateEdit;
@@ -40,6 +41,8 @@ private:
     void deleteClicked();
     /// The selected row of a list, -1 when none.
     static int selectedRow(const QTreeView *list);
+    /// "Timesheet Error!": choosing an employee did not list the rows.
+    static zarvo::MessageBox listingFailedBox();
     void listingFailed();
 
     zarvo::RecordSet m_employees;

@@ -4,6 +4,7 @@
 #include "programs.h"
 #include "testdb.h"
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -32,6 +33,20 @@ QString waitForLine(QProcess &p, QString &seen, const QRegularExpression &patter
 class TestEndToEnd : public QObject {
     Q_OBJECT
 private slots:
+    // Without its client.mdb the terminal ends at once with the store's message in a failure box.
+    void aMissingDatabaseEndsTheTerminal()
+    {
+        QTemporaryDir dir;
+        QVERIFY(zarvo::test::copyProgramFolder(ZARVO_CLIENT_DIR, dir.path()));
+        QFile::remove(dir.path() + "/client.mdb");
+        QProcess client;
+        client.setProcessEnvironment(zarvo::test::headlessEnvironment());
+        client.start(dir.path() + "/Client", {});
+        QVERIFY(client.waitForFinished(20000) && client.exitCode() != 0);
+        const QString log = QString::fromLocal8Bit(client.readAllStandardError());
+        QVERIFY2(log.contains(QRegularExpression("BOX\\|Zarvo Punch Clock\\|unable to open database file.*\\|exclamation\\n")), qPrintable(log));
+    }
+
     void punchInAndOutThroughTheTerminal()
     {
         QTemporaryDir dir;

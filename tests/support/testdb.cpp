@@ -1,4 +1,5 @@
 #include "testdb.h"
+#include "serverlayout.h"
 #include <QFile>
 #include <QTest>
 
@@ -12,16 +13,19 @@ QString readFile(const char *path)
     return QString::fromUtf8(f.readAll());
 }
 
-void createFrom(const QString &path, const char *schema, const QString &password)
+void createFrom(const QString &path, const char *schema, const QString &password,
+                const QList<LayoutStep> &steps = {})
 {
     QFile::remove(path);
     DatabaseSession db;
     db.create(path, password);
     db.execScript(readFile(schema));
+    applyLayoutSteps(db, steps);
 }
 } // namespace
 
-void createServerDatabase(const QString &path) { createFrom(path, ZARVO_SCHEMA_FILE, "pluma"); }
+void createServerDatabase(const QString &path) { createFrom(path, ZARVO_SCHEMA_FILE, "pluma", ServerLayout::steps()); }
+void createDeliveredServerDatabase(const QString &path) { createFrom(path, ZARVO_SCHEMA_FILE, "pluma"); }
 void createClientDatabase(const QString &path) { createFrom(path, ZARVO_CLIENT_SCHEMA_FILE, {}); }
 
 void addEmployee(DatabaseSession &db, const QString &id, const QString &first, const QString &last)

@@ -6,8 +6,12 @@
 
 namespace zarvo::test {
 
-/// Creates `path` as a delivered punched.mdb (password "pluma", admin row) would be.
+/// Creates `path` as a new punched.mdb is laid out (password "pluma", admin row, the newest
+/// layout version).
 void createServerDatabase(const QString &path);
+/// Creates `path` with the layout first delivered (schema.sql alone, layout version 0), as
+/// the databases users have from before layout versions are.
+void createDeliveredServerDatabase(const QString &path);
 /// Creates `path` as a delivered client.mdb would be.
 void createClientDatabase(const QString &path);
 

@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QToolButton>
 #include <QTemporaryFile>
 #include <QToolBar>
 
@@ -300,6 +302,32 @@ private slots:
     {
         f.action(ID_TERMINALS)->trigger();
         QTRY_VERIFY(findInsideConsole<Terminals>());
+    }
+
+    void statusBarCountsTerminalsAndOpensTheirWindow()
+    {
+        f.boxes->autoDismissAsync = true;
+        auto *count = f.console->statusBar()->findChild<QToolButton *>("TerminalsCount");
+        QVERIFY(count && count->isVisible());
+        QCOMPARE(count->text(), QString("Terminals: 0 connected, 0 away"));
+        QTcpSocket a, b;
+        for (QTcpSocket *t : {&a, &b})
+            t->connectToHost(QHostAddress::LocalHost, f.console->punchServer()->port());
+        QTRY_COMPARE(f.console->punchServer()->connectionCount(), 2);
+        QTRY_COMPARE(count->text(), QString("Terminals: 1 connected, 0 away")); // one address, one terminal
+        a.disconnectFromHost();
+        b.abort();
+        b.bind(QHostAddress("127.0.0.4"));
+        b.connectToHost(QHostAddress::LocalHost, f.console->punchServer()->port());
+        QTRY_COMPARE(count->text(), QString("Terminals: 1 connected, 1 away"));
+        // A click opens the Terminals window as the command does, table Terminal rebuilt first.
+        Module1::instance().db.execScript("INSERT INTO Terminal (ip) VALUES ('10.9.9.9')");
+        QTest::mouseClick(count, Qt::LeftButton);
+        QTRY_VERIFY(findInsideConsole<Terminals>());
+        zarvo::RecordSet rs;
+        rs.open(Module1::instance().db, "Select * from Terminal");
+        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(rs.text("ip"), QString("127.0.0.4"));
     }
 
     void exitClosesTheConsole()

@@ -227,6 +227,51 @@ private slots:
         QCOMPARE(rs.text("out3"), QString("15:09:10"));
     }
 
+    void hoursLineAfterEachPunchThenCleared()
+    {
+        addEmployee("E100", "Ann", "Lee");
+        {
+            RecordSet rs; // Monday of the same week: 8 hours
+            rs.open(Module1::instance().db, "Select * from timesheet");
+            rs.addNew();
+            rs.setValue("emp_id", "E100");
+            rs.setValue("rsdate", "01/05/2009");
+            rs.setValue("in1", "08:00:00");
+            rs.setValue("out1", "16:00:00");
+            rs.update();
+        }
+        Clock *w = open();
+        QLabel *hours = child<QLabel>(w, "Label7");
+        QVERIFY(hours && hours->text().isEmpty());
+        QCOMPARE(hours->geometry(), zarvo::twipsRect(240, 3870, 4440, 255));
+        QVERIFY(hours->geometry().bottom() < w->height());
+        zarvo::Clock::setFixed(QDateTime(QDate(2009, 1, 7), QTime(8, 0, 0)));
+        punch(w, "E100");
+        QCOMPARE(hours->text(), QString("Today 0.00 h \u00B7 This week 8.00 h"));
+        zarvo::Clock::setFixed(QDateTime(QDate(2009, 1, 7), QTime(12, 15, 30)));
+        punch(w, "E100");
+        QCOMPARE(hours->text(), QString("Today 4.25 h \u00B7 This week 12.25 h"));
+        QVERIFY(hours->fontMetrics().horizontalAdvance(hours->text()) <= hours->contentsRect().width());
+        // It goes by itself, so the next employee does not read it.
+        auto *timer = hours->findChild<QTimer *>("HoursLineTimer");
+        QVERIFY(timer && timer->isActive());
+        QCOMPARE(timer->interval(), 10000);
+        timer->start(1);
+        QTRY_VERIFY(hours->text().isEmpty());
+        // Not found: nothing shown (nor left from before).
+        punch(w, "E100");
+        QVERIFY(!hours->text().isEmpty());
+        punch(w, "NOBODY");
+        QVERIFY(hours->text().isEmpty());
+        // A full day: nothing either.
+        for (int i = 0; i < 3; ++i)
+            punch(w, "E100");
+        QVERIFY(!hours->text().isEmpty());
+        punch(w, "E100"); // the seventh
+        QVERIFY(hours->text().isEmpty());
+        QCOMPARE(boxes->boxes.size(), 1); // the one "Record Not Found"
+    }
+
     void eitherEnterKeyPunches_data()
     {
         QTest::addColumn<int>("key");
@@ -308,17 +353,32 @@ private slots:
         QTRY_COMPARE(display->text(), QString("12/31/2010 12:00:09 AM"));
     }
 
+    // Reading the employee or writing the punch fails: neither an unknown ID nor a punch.
+    void aFailingStoreIsReportedAndNothingIsShownAsRecorded_data()
+    {
+        QTest::addColumn<QString>("table"); // taken away after the window opened
+        QTest::newRow("writing the punch") << "timesheet";
+        QTest::newRow("reading the employee") << "Employee";
+    }
     void aFailingStoreIsReportedAndNothingIsShownAsRecorded()
     {
+        QFETCH(QString, table);
         addEmployee("E100", "Ann", "Lee");
         Clock *w = open();
-        Module1::instance().db.execScript("DROP TABLE timesheet");
+        Module1::instance().db.execScript("ALTER TABLE " + table + " RENAME TO away");
         punch(w, "E100");
         QCOMPARE(boxes->boxes.size(), 1);
+        QCOMPARE(boxes->last().text.toLower(), ("The punch was not recorded.\r\rno such table: " + table).toLower());
+        QCOMPARE(boxes->last().title, QString("Error! Recording Punch"));
         QCOMPARE(boxes->last().icon, BoxIcon::Exclamation);
-        QVERIFY(boxes->last().text.startsWith("The punch was not recorded."));
         QVERIFY(actionLine(w).isEmpty());
         QCOMPARE(idBox(w)->text(), QString("E100")); // kept for another try
+        Module1::instance().db.execScript("ALTER TABLE away RENAME TO " + table);
+        QTest::keyClick(idBox(w), Qt::Key_Return);
+        QCOMPARE(boxes->boxes.size(), 1);
+        QCOMPARE(nameLine(w), QString("Ann Lee"));
+        QVERIFY(actionLine(w).startsWith("Signed In At "));
+        QCOMPARE(timesheetRows(), 1);
     }
 
     void closedConnectionClosesTheWindow()

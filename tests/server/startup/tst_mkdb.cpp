@@ -24,7 +24,7 @@ QByteArray digest(const QString &path)
 int runMkdb(const QString &out, const QString &schema, QByteArray *messages = nullptr)
 {
     QProcess p;
-    p.start(MKDB_PATH, {out, schema, "pluma"});
+    p.start(MKDB_PATH, {"--server", out, schema, "pluma"});
     p.waitForFinished(30000);
     if (messages)
         *messages = p.readAllStandardError();

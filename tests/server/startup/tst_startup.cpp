@@ -108,6 +108,8 @@ private slots:
         QVERIFY(p.exitCode() != 0);
         const QString err = QString::fromLocal8Bit(p.readAllStandardError());
         QVERIFY2(err.contains(QRegularExpression("BOX\\|Zarvo Punch Server\\|[^\\n]*" + message)), qPrintable(err));
+        // A failure box: the exclamation icon.
+        QVERIFY2(err.contains(QRegularExpression("BOX\\|Zarvo Punch Server\\|[^\\n]*\\|exclamation\\n")), qPrintable(err));
         QVERIFY2(!err.contains("BOX|", Qt::CaseSensitive) || err.count("BOX|") == 1, qPrintable(err));
     }
 

@@ -67,13 +67,34 @@ inline QStringList shownBoxes(const BoxRecorder &boxes)
     return out;
 }
 
-/// The editor's six pickers' times as "hh:mm:ss" joined by blanks.
+/// The editor's six pickers' times as "hh:mm:ss" joined by blanks, a blank picker as "-".
 inline QString pickerTimes(AddTime *w)
 {
     QStringList out;
-    for (const char *name : {"In1", "Out1", "In2", "Out2", "In3", "Out3"})
-        out << ctl<QTimeEdit>(w, name)->time().toString("hh:mm:ss");
+    for (const char *name : {"In1", "Out1", "In2", "Out2", "In3", "Out3"}) {
+        auto *picker = ctl<QTimeEdit>(w, name);
+        out << (picker->text().trimmed().isEmpty() ? QStringLiteral("-") : picker->time().toString("hh:mm:ss"));
+    }
     return out.join(' ');
+}
+
+/// Types into a time picker as the administrator does: Tab into it, then the keys (digits fill
+/// a section and move on to the next; "<Up>" and
+/// "<Down>" for the arrow keys), then Tab out of it.
+inline void typeInto(QWidget *picker, QString keys)
+{
+    picker->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(picker->hasFocus());
+    while (!keys.isEmpty()) {
+        if (keys.startsWith("<Up>") || keys.startsWith("<Down>")) {
+            QTest::keyClick(picker, keys.startsWith("<Up>") ? Qt::Key_Up : Qt::Key_Down);
+            keys = keys.mid(keys.indexOf('>') + 1);
+        } else {
+            QTest::keyClick(picker, keys[0].toLatin1());
+            keys = keys.mid(1);
+        }
+    }
+    picker->clearFocus();
 }
 
 /// Opens the editor on a handed-over employee and day, as "Edit" in the browser does.

@@ -30,7 +30,7 @@ QString state(AddTime *w)
 }
 
 const QString kViewing = "times=off rDate=off EmpID=ro New=on Save=off edit=on:Edit Srch=Search flags=00";
-const QString kMidnights = "00:00:00 00:00:00 00:00:00 00:00:00 00:00:00";
+const QString kBlanks = "- - - - -"; // five missing slots, shown blank
 const QString kFirst = "This is the First Record|BOF Reached|2", kLast = "This is the Last Record|EOF Reached|2";
 } // namespace
 
@@ -80,23 +80,23 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("shown"); // ID and times shown at the end
         QTest::newRow("Previous from the first row") << true << "E1" << QStringList{"Prev"} << QStringList{kFirst}
-                                                     << "E1 08:00:00 12:00:00 00:00:00 00:00:00 00:00:00 00:00:00";
+                                                     << "E1 08:00:00 12:00:00 - - - -";
         QTest::newRow("a further Previous says nothing, Next comes back")
             << true << "E1" << QStringList{"Prev", "Prev", "Neks"} << QStringList{kFirst}
-            << "E1 08:00:00 12:00:00 00:00:00 00:00:00 00:00:00 00:00:00";
+            << "E1 08:00:00 12:00:00 - - - -";
         QTest::newRow("Next walks every employee's rows")
-            << true << "E2" << QStringList{"Neks"} << QStringList{} << "E1 09:15:30 " + kMidnights;
+            << true << "E2" << QStringList{"Neks"} << QStringList{} << "E1 09:15:30 " + kBlanks;
         QTest::newRow("every Next past the last row says it again, Previous comes back")
-            << true << "e1" << QStringList{"Neks", "Neks", "Prev"} << QStringList{kLast, kLast} << "e1 10:00:00 " + kMidnights;
+            << true << "e1" << QStringList{"Neks", "Neks", "Prev"} << QStringList{kLast, kLast} << "e1 10:00:00 " + kBlanks;
         QTest::newRow("empty ID: New refused") << true << "E9" << QStringList{"New"}
-                                               << QStringList{"Unable to Add New Time|Employee ID Empty|1"} << " 00:00:00 " + kMidnights;
+                                               << QStringList{"Unable to Add New Time|Employee ID Empty|1"} << " - " + kBlanks;
         QTest::newRow("Fetch without a match")
             << true << "E2" << QStringList{"Srch", "Srch"} << QStringList{"No Matching Record Found|Re-Enter Filter Criteria|2"}
-            << "E2 07:00:00 " + kMidnights;
+            << "E2 07:00:00 " + kBlanks;
         QTest::newRow("empty table; Next past its end; Previous and Fetch quiet")
             << false << "E1" << QStringList{"Neks", "Prev", "Srch", "Srch"}
             << QStringList{"Please Add an Employee Before Adding/Editing Time-Ins|Error! No Records to View|1", kLast}
-            << " 00:00:00 " + kMidnights;
+            << " - " + kBlanks;
     }
     void messages()
     {
@@ -138,12 +138,12 @@ private slots:
         QTest::addColumn<QString>("times");
         for (bool fetch : {false, true}) {
             const char *how = fetch ? "Fetch: " : "hand-over: ";
-            QTest::addRow("%sa row, missing times as midnight", how) << fetch << "E1" << kDay2 << 2 << "09:15:30 " + kMidnights;
-            QTest::addRow("%sthe first of a day's two rows", how) << fetch << "E2" << kDay1 << 1 << "07:00:00 " + kMidnights;
-            QTest::addRow("%sletter case counts", how) << fetch << "e1" << kDay2 << 4 << "10:00:00 " + kMidnights;
+            QTest::addRow("%sa row, missing times blank", how) << fetch << "E1" << kDay2 << 2 << "09:15:30 " + kBlanks;
+            QTest::addRow("%sthe first of a day's two rows", how) << fetch << "E2" << kDay1 << 1 << "07:00:00 " + kBlanks;
+            QTest::addRow("%sletter case counts", how) << fetch << "e1" << kDay2 << 4 << "10:00:00 " + kBlanks;
         }
-        QTest::newRow("hand-over: no row that day") << false << "E2" << kDay2 << 5 << "00:00:00 " + kMidnights;
-        QTest::newRow("hand-over: nothing handed over") << false << "" << QDate() << 5 << "00:00:00 " + kMidnights;
+        QTest::newRow("hand-over: no row that day") << false << "E2" << kDay2 << 5 << "- " + kBlanks;
+        QTest::newRow("hand-over: nothing handed over") << false << "" << QDate() << 5 << "- " + kBlanks;
     }
     void findsTheFirstRow()
     {
@@ -173,20 +173,24 @@ private slots:
     void writes_data()
     {
         QTest::addColumn<QStringList>("presses");
-        QTest::addColumn<QStringList>("typed");  // times typed after the first press ("" leaves one)
+        QTest::addColumn<QStringList>("typed");  // "Picker=keys" typed after the first press
         QTest::addColumn<QString>("row0");       // the first row as it ends, "" when deleted
         QTest::addColumn<QString>("appended");   // a row added at the end, if any
         const QString row0 = "E1 12/07/2026 08:00:00 12:00:00 - - - -";
-        QTest::newRow("Edit, Update unchanged writes 00:00:00 into empty slots")
-            << QStringList{"edit", "edit"} << QStringList{} << "E1 12/07/2026 08:00:00 12:00:00 " + kMidnights.mid(9) << "";
+        QTest::newRow("Edit, Update unchanged leaves the missing slots missing")
+            << QStringList{"edit", "edit"} << QStringList{} << row0 << "";
         QTest::newRow("a midnight shift: a time-out before its time-in is written")
-            << QStringList{"edit", "edit"} << QStringList{"22:00:00", "06:00:00"}
-            << "E1 12/07/2026 22:00:00 06:00:00 " + kMidnights.mid(9) << "";
-        QTest::newRow("New, Save with every picker at midnight appends six 00:00:00")
-            << QStringList{"New", "Save"} << QStringList{} << row0 << "E1 12/07/2026 00:00:00 " + kMidnights;
-        QTest::newRow("Save always appends, also for a day that has its row")
-            << QStringList{"New", "Save"} << QStringList{"08:00:00", "", "13:00:00"} << row0
-            << "E1 12/07/2026 08:00:00 00:00:00 13:00:00 00:00:00 00:00:00 00:00:00";
+            << QStringList{"edit", "edit"} << QStringList{"In1=100000PM", "Out1=060000AM"}
+            << "E1 12/07/2026 22:00:00 06:00:00 - - - -" << "";
+        QTest::newRow("midnight typed or picked into a missing slot is written")
+            << QStringList{"edit", "edit"} << QStringList{"In2=120000AM", "In3=<Up><Down>"}
+            << "E1 12/07/2026 08:00:00 12:00:00 00:00:00 - 00:00:00 -" << "";
+        QTest::newRow("a slot only looked at stays missing")
+            << QStringList{"edit", "edit"} << QStringList{"Out2="} << row0 << "";
+        QTest::newRow("New, Save with no time typed appends a row without times")
+            << QStringList{"New", "Save"} << QStringList{} << row0 << "E1 12/07/2026 - - - - - -";
+        QTest::newRow("New, Save with one time typed leaves five slots missing; Save always appends")
+            << QStringList{"New", "Save"} << QStringList{"In2=010000PM"} << row0 << "E1 12/07/2026 - - 13:00:00 - - -";
         QTest::newRow("Update right after the last row was reported writes nothing")
             << QStringList{"Neks", "Neks", "Neks", "Neks", "Neks", "edit", "edit"} << QStringList{} << row0 << "";
         QTest::newRow("Delete, No keeps the row") << QStringList{"cancel:No"} << QStringList{} << row0 << "";
@@ -207,8 +211,7 @@ private slots:
             f.boxes.answers.push_back(p.value(1) == "No" ? BoxAnswer::No : BoxAnswer::Yes);
             press(w, f.boxes, p[0]);
             for (int t = 0; i == 0 && t < typed.size(); ++t)
-                if (!typed[t].isEmpty())
-                    ctl<QTimeEdit>(w, QStringList{"In1", "Out1", "In2"}[t])->setTime(QTime::fromString(typed[t], "hh:mm:ss"));
+                typeInto(ctl<QTimeEdit>(w, typed[t].section('=', 0, 0)), typed[t].section('=', 1));
         }
         if (!row0.isEmpty())
             expected.prepend(row0);

@@ -99,6 +99,47 @@ private slots:
         QCOMPARE(shownBoxes(f.boxes), QStringList(2, "Could not open database ...|Connection Failed|2"));
     }
 
+    // A store error on an open connection (here a table taken away) is not a lost connection:
+    // the window says what failed and stays open; the step works again once the table is back.
+    void storeFailureKeepsTheWindow_data()
+    {
+        QTest::addColumn<QString>("table");  // taken away before the step
+        QTest::addColumn<QString>("step");   // "list": an employee click; "browser"/"editor": opening
+        QTest::addColumn<QString>("box");
+        const QString readFailed = "The records could not be read.\r\rno such table: %1|Error! Reading Records|2";
+        QTest::newRow("listing an employee's rows")
+            << "timesheet" << "list"
+            << "Unable to Browse Employee Timesheets\r\rPlease Add a Time-In/Time-Out...|Timesheet Error!|1";
+        QTest::newRow("the browser's employees") << "Employee" << "browser" << readFailed.arg("Employee");
+        QTest::newRow("the editor's rows") << "timesheet" << "editor" << readFailed.arg("timesheet");
+    }
+    void storeFailureKeepsTheWindow()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, step);
+        QFETCH(QString, box);
+        WindowFixture f;
+        addData(f.db());
+        Timesheets *browser = step == "list" ? ShowInsideConsole<Timesheets>() : nullptr;
+        f.db().execScript("ALTER TABLE " + table + " RENAME TO away");
+        QWidget *w = browser;
+        if (step == "list")
+            browse("E1", kDay1, kToday);
+        else if (step == "browser")
+            w = ShowInsideConsole<Timesheets>();
+        else
+            w = openEditorOn("E1", kDay1);
+        QCOMPARE(shownBoxes(f.boxes), QStringList{box});
+        QVERIFY(w && w->isVisible());
+        QVERIFY(step == "editor" ? f.isOpen<AddTime>() : f.isOpen<Timesheets>());
+        if (step == "list") {
+            f.db().execScript("ALTER TABLE away RENAME TO " + table);
+            browse("E1", kDay1, kToday);
+            QCOMPARE(listedDays(browser), QList<QDate>({kDay1, kDay2, kToday}));
+            QCOMPARE(f.boxes.boxes.size(), 1);
+        }
+    }
+
     void listing_data()
     {
         QTest::addColumn<QString>("id");
@@ -192,7 +233,7 @@ private slots:
         QVERIFY(editor);
         QCOMPARE(editor->records().position(), 2);
         QCOMPARE(ctl<QDateEdit>(editor, "rDate")->date(), kDay2);
-        QCOMPARE(pickerTimes(editor), QString("09:15:30 17:45:00 18:00:00 00:00:00 00:00:00 00:00:00"));
+        QCOMPARE(pickerTimes(editor), QString("09:15:30 17:45:00 18:00:00 - - -"));
         QVERIFY(f.boxes.boxes.isEmpty());
         // The editor's date picker shows the whole year in the desktop's order.
         auto *picker = ctl<QDateEdit>(editor, "rDate");
