@@ -114,7 +114,8 @@ public:
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
         auto *picker = qobject_cast<QDateTimeEdit *>(w);
         const bool digitBefore = picker && m_digitIn == picker;
-        m_digitIn = nullptr;
+        if (picker)
+            m_digitIn = nullptr;
 
         if ((key->key() == Qt::Key_F4 && mods == Qt::ControlModifier) || key->matches(QKeySequence::Close)) {
             for (QWidget *p = window; p; p = p->parentWidget())

@@ -116,7 +116,7 @@ private slots:
                        "PushButton1 PushButton2");
         row("About", "PushButton1");
         row("Clock", "Text1 PushButton1");
-        row("Terminals", "ListView1 PushButton1");
+        row("Terminals", "ListView1 TerminalHealth PushButton1");
         row("Employee", "emp_id emp_lname emp_fname emp_mname emp_sex1 emp_dob SSS emp_apt emp_address city "
                         "emp_state zip1 emp_home_phone emp_work_phone emp_cp PushButton1 PushButton4 PushButton5 "
                         "qt_tabwidget_tabbar");
