@@ -114,6 +114,12 @@ public:
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
         auto *picker = qobject_cast<QDateTimeEdit *>(w);
         const bool digitBefore = picker && m_digitIn == picker;
+        // Shift pressed for a ":" is no key of its own.
+        const bool modifierOnly = key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control
+                                  || key->key() == Qt::Key_Alt || key->key() == Qt::Key_AltGr
+                                  || key->key() == Qt::Key_Meta;
+        if (modifierOnly)
+            return false;
         if (picker)
             m_digitIn = nullptr;
 
@@ -150,31 +156,40 @@ public:
     }
 
 private:
-    /// The tab pages around `w` turn one on (round), and the focus goes to the new page.
+    /// The tab pages around `w` (else the window's only tab control, as from its buttons) turn
+    /// one on, round, and the focus goes to the new page.
     static bool turnPage(QWidget *w, QWidget *window, bool forward)
     {
-        for (QWidget *p = w; p && p != window; p = p->parentWidget()) {
-            auto *tabs = qobject_cast<QTabWidget *>(p);
-            if (!tabs || tabs->count() < 2)
-                continue;
-            tabs->setCurrentIndex((tabs->currentIndex() + (forward ? 1 : tabs->count() - 1)) % tabs->count());
-            if (QWidget *first = firstInput(tabs->currentWidget()))
-                first->setFocus(Qt::OtherFocusReason);
-            return true;
-        }
-        return false;
+        QTabWidget *tabs = nullptr;
+        for (QWidget *p = w; p && p != window && !tabs; p = p->parentWidget())
+            tabs = qobject_cast<QTabWidget *>(p);
+        if (const auto all = window->findChildren<QTabWidget *>(); !tabs && all.size() == 1)
+            tabs = all.first();
+        if (!tabs || tabs->count() < 2)
+            return false;
+        tabs->setCurrentIndex((tabs->currentIndex() + (forward ? 1 : tabs->count() - 1)) % tabs->count());
+        if (QWidget *first = firstInput(tabs->currentWidget()))
+            first->setFocus(Qt::OtherFocusReason);
+        return true;
     }
 
     static bool listKey(QAbstractItemView *view, QKeyEvent *key, Qt::KeyboardModifiers mods)
     {
+        const int k = key->key();
+        QItemSelectionModel *sel = view->selectionModel();
+        if ((k != Qt::Key_Down && k != Qt::Key_Up && k != Qt::Key_Space) || mods != Qt::NoModifier || !sel)
+            return false;
+        // Space works on the row the list stands on: with none yet, that is the first.
+        const QModelIndex first = view->model() ? view->model()->index(0, 0, view->rootIndex()) : QModelIndex();
+        if (k == Qt::Key_Space) {
+            if (!view->currentIndex().isValid() && first.isValid())
+                sel->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+            return false;
+        }
         // The list stands on a row it has not selected (as after the focus came to it): the
         // first Up or Down selects that row rather than passing over it.
-        if ((key->key() != Qt::Key_Down && key->key() != Qt::Key_Up) || mods != Qt::NoModifier)
-            return false;
-        QItemSelectionModel *sel = view->selectionModel();
         const QModelIndex current = view->currentIndex();
-        if (!sel || view->selectionMode() == QAbstractItemView::NoSelection || !current.isValid()
-            || sel->hasSelection())
+        if (view->selectionMode() == QAbstractItemView::NoSelection || !current.isValid() || sel->hasSelection())
             return false;
         QItemSelectionModel::SelectionFlags how = QItemSelectionModel::ClearAndSelect;
         if (view->selectionBehavior() == QAbstractItemView::SelectRows)

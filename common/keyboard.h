@@ -16,7 +16,8 @@ namespace zarvo::Keyboard {
 ///   next control; in a picker Left and Right move between its sections, digits fill a section
 ///   (a separator typed after a section filled itself is not counted twice), a letter picks AM
 ///   or PM, and Alt+Down or F4 open a date picker's calendar;
-/// - Up or Down in a list where nothing is selected selects the row the list stands on;
+/// - Up or Down in a list where nothing is selected selects the row the list stands on, and
+///   Space (a tick, a selection) works on the first row when the list stands on none yet;
 /// - Ctrl+PageDown and Ctrl+PageUp turn the pages of a tab control, the focus going along;
 /// - Escape presses the window's "Cancel" button, where it has one;
 /// - Ctrl+F4 (and the desktop's close-window key) closes the inner window holding the focus.

@@ -238,6 +238,7 @@ void AddTime::newClicked()
     m_new->setEnabled(false);
     for (SlotPicker *t : m_times)
         t->showStored({});
+    m_times[0]->setFocus(); // typing starts in the first time
 }
 
 void AddTime::saveClicked()
@@ -276,6 +277,7 @@ void AddTime::editClicked()
         m_editing = true;
         setPickersEnabled(true);
         m_new->setEnabled(false);
+        m_times[0]->setFocus();
         return;
     }
     m_editing = false;
@@ -313,6 +315,7 @@ void AddTime::searchClicked()
         m_searching = true;
         m_empId->setReadOnly(false);
         m_date->setEnabled(true);
+        m_empId->setFocus();
         return;
     }
     m_searching = false;

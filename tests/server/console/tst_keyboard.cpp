@@ -220,9 +220,9 @@ private slots:
         Module1::instance().SelectedDay = kToday;
         auto *w = ShowInsideConsole<AddTime>();
         ctlIn<QPushButton>(w, "edit")->setFocus();
-        key(Qt::Key_Return);
+        key(Qt::Key_Return); // the times open for correcting, the first one taking the keys
         auto *in1 = ctlIn<QTimeEdit>(w, "In1");
-        in1->setFocus();
+        QCOMPARE(focus(), in1);
         in1->setSelectedSection(QDateTimeEdit::HourSection);
         key(Qt::Key_Right);
         QCOMPARE(in1->currentSection(), QDateTimeEdit::MinuteSection);
@@ -230,7 +230,11 @@ private slots:
         QCOMPARE(in1->currentSection(), QDateTimeEdit::HourSection);
         // Each section fills from its digits; a separator after a section that moved on by
         // itself does not skip the next one; a letter picks PM.
-        QTest::keyClicks(focus(), "7:30:15 p");
+        for (const QChar c : QString("7:30:15 p")) {
+            if (c == ':')
+                QTest::keyPress(focus(), Qt::Key_Shift); // as a ":" is typed
+            QTest::keyClicks(focus(), QString(c));
+        }
         QCOMPARE(in1->time(), QTime(19, 30, 15));
         key(Qt::Key_Tab);
         QCOMPARE(focused(), QString("Out1"));
@@ -305,7 +309,11 @@ private slots:
         // Elsewhere the focus goes back to the control that had it, also when the box followed a
         // payroll run that kept the buttons disabled meanwhile.
         auto *payroll = open<Payroll>(ID_PAYROLLREPORTS);
-        ctlIn<QTreeWidget>(payroll, "ListView1")->topLevelItem(0)->setCheckState(0, Qt::Checked); // a time-in without its time-out
+        auto *list = ctlIn<QTreeWidget>(payroll, "ListView1");
+        QCOMPARE(focus(), list);
+        list->setCurrentItem(nullptr); // as when the focus came before the list stood anywhere
+        key(Qt::Key_Space);            // ticks the first employee, a time-in without its time-out
+        QCOMPARE(list->topLevelItem(0)->checkState(0), Qt::Checked);
         ctlIn<QPushButton>(payroll, "PushButton1")->setFocus();
         key(Qt::Key_Return);
         QTRY_VERIFY(!f.boxes->boxes.isEmpty());
