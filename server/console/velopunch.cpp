@@ -44,6 +44,8 @@ VeloPunch::VeloPunch(QWidget *parent) : QMainWindow(parent)
 
     m_area = new QMdiArea(this);
     m_area->setObjectName(QStringLiteral("MdiArea"));
+    // Closing a window brings back the one used before it, as Ctrl+Tab goes to it first.
+    m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     m_background = zarvo::Artwork::consoleBackground();
     m_area->setBackground(QBrush(m_background));
     m_area->viewport()->installEventFilter(this);

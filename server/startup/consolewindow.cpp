@@ -2,6 +2,7 @@
 #include "dialogs.h"
 #include "innerlayout.h"
 #include "keyboard.h"
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -17,6 +18,11 @@ ConsoleWindow::ConsoleWindow(QWidget *parent) : QWidget(parent)
     static const bool hooked = (zarvo::Dialogs::setAfterBox(&ConsoleWindow::afterBox), true);
     Q_UNUSED(hooked)
     zarvo::Keyboard::install(this);
+    // Remembered here: the inner window's frame clears its focus when another window comes up.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && isAncestorOf(now))
+            m_lastFocus = now;
+    });
 }
 
 void ConsoleWindow::afterBox(QWidget *parent)
@@ -28,11 +34,13 @@ void ConsoleWindow::afterBox(QWidget *parent)
 
 void ConsoleWindow::enterWindow(bool opening)
 {
-    // The console's focus, whether or not the console itself is the active window just now.
-    QWidget *focus = window()->focusWidget();
-    if (opening || !focus || !isAncestorOf(focus) || !focus->isEnabled() || !focus->isVisible())
-        if (QWidget *first = zarvo::Keyboard::firstInput(this))
-            first->setFocus(Qt::OtherFocusReason);
+    // The control of this window that had the focus last, if it can still take it; else where
+    // typing starts.
+    QWidget *last = opening ? nullptr : m_lastFocus.data();
+    if (!last || last == this || !last->isEnabled() || !last->isVisible() || last->focusPolicy() == Qt::NoFocus)
+        last = zarvo::Keyboard::firstInput(this);
+    if (last)
+        last->setFocus(Qt::OtherFocusReason);
     activated();
 }
 

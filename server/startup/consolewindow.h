@@ -32,12 +32,13 @@ protected:
 private:
     friend class MdiWindowHost;
     /// The window opens (`opening`) or becomes active again: the focus goes to its first input,
-    /// unless it came back to the control that had it; then activated() runs.
+    /// or on coming back to the control that had it; then activated() runs.
     void enterWindow(bool opening);
     /// A box over one of the inner windows has closed: that window becomes active again.
     static void afterBox(QWidget *parent);
     bool m_loaded = false;
     bool m_focusConsoleOnClose = false;
+    QPointer<QWidget> m_lastFocus;
 };
 
 /// Hosts the inner windows: at most one of each, brought forward when already open.

@@ -2,6 +2,7 @@
 // its controls in layout order (leaving lists, grids and pickers), Enter on each button, Ctrl+F4;
 // then the keys the table does not cover: the timesheet browser's lists chosen by keys, the
 // search by keys, typing into pickers, multi-line boxes, Escape, Alt+F4 and the focus after boxes.
+#include "about.h"
 #include "addtime.h"
 #include "clock.h"
 #include "clockwindow.h"
@@ -286,6 +287,14 @@ private slots:
         open<Company>(ID_COMPANYINFO);
         key(Qt::Key_Escape); // no "Cancel": nothing happens
         QVERIFY(findInsideConsole<Company>());
+        // Coming back to a window gives the focus back to the control that had it.
+        key(Qt::Key_Tab);
+        key(Qt::Key_Tab);
+        QCOMPARE(focused(), QString("txtCity"));
+        open<About>(ID_ABOUTVELOPUNCHCLOCK);
+        QCOMPARE(focused(), QString("PushButton1"));
+        key(Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(focused(), QString("txtCity"));
         key(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(Module1::instance().adminLocked());
         QSignalSpy closed(f.console.get(), &VeloPunch::closed);
