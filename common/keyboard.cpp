@@ -140,7 +140,7 @@ public:
             && (qobject_cast<QPushButton *>(w) || qobject_cast<QToolButton *>(w))) {
             // A held key presses once, not once per repeat.
             if (!key->isAutoRepeat())
-                static_cast<QAbstractButton *>(w)->click();
+                press(static_cast<QAbstractButton *>(w), window);
             return true;
         }
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && (mods & ~Qt::ShiftModifier) == 0
@@ -156,6 +156,22 @@ public:
     }
 
 private:
+    static void press(QAbstractButton *button, QWidget *window)
+    {
+        QPointer<QAbstractButton> pressed(button);
+        QPointer<QWidget> inside(window);
+        button->click();
+        if (!pressed || !inside)
+            return;
+        // A button that disabled itself hands the focus to the next control; were that a
+        // button, a second Enter would press it unasked ("Save" then "Search"). Typing starts
+        // over instead, unless the window sent the focus somewhere itself.
+        QWidget *now = window->window()->focusWidget();
+        if (!pressed->isEnabled() && qobject_cast<QAbstractButton *>(now) && window->isAncestorOf(now))
+            if (QWidget *first = firstInput(window))
+                first->setFocus(Qt::OtherFocusReason);
+    }
+
     /// The tab pages around `w` (else the window's only tab control, as from its buttons) turn
     /// one on, round, and the focus goes to the new page.
     static bool turnPage(QWidget *w, QWidget *window, bool forward)

@@ -269,6 +269,20 @@ private slots:
         QCOMPARE(focused(), QString("PushButton1"));
         key(Qt::Key_Backtab);
         QCOMPARE(focused(), QString("Job_Description"));
+
+        // "Save" disables itself: the focus does not pass on to "Search" for a second Enter.
+        ctlIn<QPushButton>(w, "PushButton1")->setFocus();
+        key(Qt::Key_Return); // "Add New"
+        QTest::keyClicks(ctlIn<QLineEdit>(w, "emp_id"), "E9");
+        QTest::keyClicks(ctlIn<QLineEdit>(w, "emp_lname"), "Ray");
+        QTest::keyClicks(ctlIn<QLineEdit>(w, "emp_fname"), "Al");
+        ctlIn<QPushButton>(w, "PushButton2")->setFocus();
+        key(Qt::Key_Return);
+        QVERIFY(f.boxes->boxes.isEmpty());
+        QVERIFY(!ctlIn<QPushButton>(w, "PushButton2")->isEnabled());
+        QVERIFY(focused() != "PushButton4");
+        key(Qt::Key_Return);
+        QVERIFY(findInsideConsole<Employee>());
     }
 
     void consoleKeys()
