@@ -4,6 +4,7 @@
 #include "heldtable.h"
 #include "punchreplay.h"
 #include "testdb.h"
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zarvo;
@@ -83,7 +84,6 @@ private slots:
         QFETCH(QString, after);
         QFETCH(QString, held);
         test::ServerDb t;
-        punchtest::addHeldPunchTable(t.db);
         test::addEmployee(t.db, "E1", "Ann", "Lee");
         if (!before.isEmpty()) {
             RecordSet rs;
@@ -109,7 +109,6 @@ private slots:
     void aReplayComingAgainIsHeldOnce()
     {
         test::ServerDb t;
-        punchtest::addHeldPunchTable(t.db);
         test::addEmployee(t.db, "E1", "Ann", "Lee");
         const QDateTime nine(kDay, QTime(9, 0)), eight(kDay, QTime(8, 0));
         QCOMPARE(answerReplay(t.db, "E1", nine, {}, kReceived).result, QString("RIN"));
@@ -130,9 +129,13 @@ private slots:
 
     void withoutTheHeldListNothingIsAcknowledged()
     {
-        // A file without the held list: the store refuses, so the terminal is told nothing and
-        // keeps the punch; nothing is written into the day either.
-        test::ServerDb t;
+        // A file of the delivered layout (without the held list, as a server whose upgrade was
+        // not done): the store refuses, so the terminal is told nothing and keeps the punch;
+        // nothing is written into the day either.
+        QTemporaryDir dir;
+        test::createDeliveredServerDatabase(dir.path() + "/punched.mdb");
+        struct { DatabaseSession db; } t;
+        t.db.open(dir.path() + "/punched.mdb", "pluma");
         test::addEmployee(t.db, "E1", "Ann", "Lee");
         QCOMPARE(answerReplay(t.db, "E1", QDateTime(kDay, QTime(9, 0)), {}, kReceived).result, QString("RIN"));
         QVERIFY_THROWS_EXCEPTION(DbError, answerReplay(t.db, "E1", QDateTime(kDay, QTime(8, 0)), {}, kReceived));
