@@ -1,5 +1,6 @@
 // Replayed punches by the replay rule: written at the moment typed, in that day's row, exactly
 // once; never forced out of order or into a full day (set aside in held_punch instead).
+#include "changelog.h"
 #include "clock.h"
 #include "heldtable.h"
 #include "punchreplay.h"
@@ -126,6 +127,13 @@ private slots:
         QCOMPARE(rs.text("terminal_name"), QString("desk-2"));
         QCOMPARE(rs.text("address"), QString("10.0.0.5"));
         QCOMPARE(rs.text("received_at"), QString("2026-12-09 18:00:00"));
+        // Set aside once, logged once: who, which day, from which terminal.
+        const QList<ChangeLog::Entry> log = ChangeLog::entries(t.db, kDay.addDays(5), kDay.addDays(5));
+        QCOMPARE(log.size(), 1);
+        QCOMPARE(log[0].window + ' ' + log[0].action + ' ' + log[0].table + ' ' + log[0].empId,
+                 QString("Punch Server add held_punch E1"));
+        QCOMPARE(log[0].day, kDay);
+        QVERIFY(log[0].after.contains("\"terminal_name\":\"desk-2\""));
     }
 
     void withoutTheHeldListNothingIsAcknowledged()
@@ -133,6 +141,7 @@ private slots:
         // A file without the held list: the store refuses, so the terminal is told nothing and
         // keeps the punch; nothing is written into the day either.
         test::ServerDb t;
+        t.db.execScript("DROP TABLE held_punch");
         test::addEmployee(t.db, "E1", "Ann", "Lee");
         QCOMPARE(answerReplay(t.db, "E1", QDateTime(kDay, QTime(9, 0)), {}, kReceived).result, QString("RIN"));
         QVERIFY_THROWS_EXCEPTION(DbError, answerReplay(t.db, "E1", QDateTime(kDay, QTime(8, 0)), {}, kReceived));
