@@ -257,13 +257,6 @@ template <class F> bool spinUntil(F done, int ms)
     return true;
 }
 
-void fillHistory(DatabaseSession &db, qint64 rows)
-{
-    db.execScript(QStringLiteral(
-        "BEGIN; WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x+1 FROM c WHERE x < %1) "
-        "INSERT INTO timesheet SELECT 'E' || (x % 200), date('2026-12-31', '-' || (x / 200) || ' days'), "
-        "'08:00:00', '12:00:00', '13:00:00', '17:00:00', NULL, NULL FROM c; COMMIT;").arg(rows - 1));
-}
 } // namespace
 
 int main(int argc, char **argv)

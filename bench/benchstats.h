@@ -1,5 +1,6 @@
 #pragma once
-// Shared by the benchmarks: percentiles of measured times and loopback terminals.
+// Shared by the benchmarks: percentiles of measured times, loopback terminals and a timesheet
+// history of many rows.
 
 #include <algorithm>
 #include <vector>
@@ -35,4 +36,16 @@ inline int connectLoopback(quint16 port)
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     return fd;
+}
+
+#include "database.h"
+
+/// `rows` timesheet rows of employees E0..E199, four punches a day, one day after another
+/// back from 12/31/2026.
+inline void fillHistory(zarvo::DatabaseSession &db, qint64 rows)
+{
+    db.execScript(QStringLiteral(
+        "BEGIN; WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x+1 FROM c WHERE x < %1) "
+        "INSERT INTO timesheet SELECT 'E' || (x % 200), date('2026-12-31', '-' || (x / 200) || ' days'), "
+        "'08:00:00', '12:00:00', '13:00:00', '17:00:00', NULL, NULL FROM c; COMMIT;").arg(rows - 1));
 }

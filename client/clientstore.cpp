@@ -29,24 +29,10 @@ CREATE TABLE terminal_identity (
     return list;
 }
 
-int newest()
-{
-    return zarvo::newestLayout(steps());
-}
-
-int version(DatabaseSession &db)
-{
-    return zarvo::layoutVersion(db);
-}
-
-void applySteps(DatabaseSession &db, int upTo)
-{
-    zarvo::applyLayoutSteps(db, steps(), upTo);
-}
+int newest() { return zarvo::newestLayout(steps()); }
 
 QString upgrade(DatabaseSession &db, const QString &path)
 {
-    // client.mdb has no key; the copy goes into backups/ beside it, as the server's does.
     return zarvo::upgradeLayout(db, path, QString(), steps(), zarvo::Clock::now()).backup;
 }
 

@@ -12,19 +12,14 @@
 
 namespace ClientLayout {
 
-/// Every step after the delivered layout (version 0) of client.mdb, oldest first.
+/// Every step after the delivered layout of schema.sql (version 0), oldest first.
 const QList<zarvo::LayoutStep> &steps();
+/// The version this program lays out and works on.
 int newest();
-/// The file's layout version (PRAGMA user_version).
-int version(zarvo::DatabaseSession &db);
-/// Runs the steps above the file's version up to `upTo` (the newest when -1) in one
-/// transaction and sets the version. Throws DbError; the file is unchanged then.
-void applySteps(zarvo::DatabaseSession &db, int upTo = -1);
 /// Brings the open file at `path` up to the newest layout: first a complete copy of it into
-/// backups/ beside it, then the steps (zarvo::upgradeLayout).
-/// Returns the copy's path, or "" when the file was up to date. Throws DbError with a text
-/// naming the file (and the copy) when the file is newer than this program or the copy or the
-/// steps fail; the file is unchanged then.
+/// backups/ beside it, then the steps (zarvo::upgradeLayout). Returns the copy's path, or ""
+/// when the file was up to date. Throws DbError naming the file (and the copy) when the file
+/// is newer than this program or the copy or the steps fail; the file is unchanged then.
 QString upgrade(zarvo::DatabaseSession &db, const QString &path);
 
 } // namespace ClientLayout

@@ -2,6 +2,7 @@
 #include "artwork.h"
 #include "clock.h"
 #include "dialogs.h"
+#include "keyboard.h"
 #include "protocol.h"
 #include "punchstation.h"
 #include "systemtexts.h"
@@ -32,6 +33,7 @@ Remote::Remote(zarvo::DatabaseSession &db, Behaviour behaviour, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(6705), twips(4140));
+    zarvo::Keyboard::install(this);
 
     const zarvo::PunchStation station = zarvo::buildPunchStation(this, 1440, 3000, 1200);
     m_clock = station.dateTime;

@@ -154,9 +154,12 @@ void TerminalLink::onData()
             handleSeed(p.seed);
         else
             handleFrame(p.fields);
-        if (m_state == State::Waiting || m_state == State::Idle)
-            return; // the connection was closed meanwhile
+        if (m_state == State::Waiting || m_state == State::Idle) {
+            m_acks.clear(); // sent again on the next connection, acknowledged as duplicates
+            return;         // the connection was closed meanwhile
+        }
     }
+    forgetAcknowledged();
     if (m_reader.bad()) {
         const QString why = m_reader.error();
         m_socket->abort();
@@ -242,17 +245,32 @@ void TerminalLink::welcomed(qint64 serverClockMs)
 
 void TerminalLink::acknowledged(const Ext::AckMsg &ack)
 {
-    if (!m_sent.remove(ack.seq))
-        return; // not ours on this connection: nothing to forget
-    QList<zarvo::KeptPunch> row = m_kept.oldest(1, ack.seq - 1);
-    const qint64 typed = !row.isEmpty() && row[0].id == ack.seq ? row[0].typedMs : 0;
+    if (m_sent.remove(ack.seq))
+        m_acks.append(ack); // forgotten with the others of this read, in one commit
+}
+
+void TerminalLink::forgetAcknowledged()
+{
+    if (m_acks.isEmpty())
+        return;
+    const QList<Ext::AckMsg> acks = std::exchange(m_acks, {});
+    QHash<qint64, qint64> typed;
     try {
-        m_kept.remove(ack.seq);
+        zarvo::Transaction tx(m_db);
+        for (const Ext::AckMsg &ack : acks) {
+            if (m_typedHere.contains(ack.seq)) {
+                const QList<zarvo::KeptPunch> row = m_kept.oldest(1, ack.seq - 1);
+                typed.insert(ack.seq, !row.isEmpty() && row[0].id == ack.seq ? row[0].typedMs : 0);
+            }
+            m_kept.remove(ack.seq);
+        }
+        tx.commit();
     } catch (const zarvo::DbError &) {
-        // Still kept: sent again later and acknowledged as a duplicate.
+        // Still kept: sent again later and acknowledged as duplicates.
     }
-    if (m_typedHere.remove(ack.seq))
-        emit queuedPunchAnswered(ack.result, ack.name, typed);
+    for (const Ext::AckMsg &ack : acks)
+        if (m_typedHere.remove(ack.seq))
+            emit queuedPunchAnswered(ack.result, ack.name, typed.value(ack.seq));
     recount();
     pump();
 }

@@ -90,6 +90,7 @@ private:
     void handleFrame(const QStringList &fields);
     void welcomed(qint64 serverClockMs);
     void acknowledged(const zarvo::ProtocolExt::AckMsg &ack);
+    void forgetAcknowledged();
     void pump();
     void liveTimeouts();
     void sendStatus();
@@ -123,6 +124,7 @@ private:
     QList<Live> m_live;          ///< live punches awaiting their seed reply, oldest first
     int m_lateReplies = 0;       ///< replies that may still come for live punches sent again
     QSet<qint64> m_sent;         ///< replays sent on this connection, not yet acknowledged
+    QList<zarvo::ProtocolExt::AckMsg> m_acks; ///< acknowledged in the read being handled
     qint64 m_cursor = 0;         ///< the newest kept punch sent on this connection
     QSet<qint64> m_typedHere;    ///< punches typed in this run whose ACK the window shows
     QElapsedTimer m_monotonic;

@@ -202,19 +202,23 @@ QPixmap iconPixmap(const QString &name, int s)
 
 } // namespace
 
+QPixmap appIconPixmap(int s)
+{
+    QPixmap pm = transparent(s, s);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(s / 64.0, s / 64.0);
+    drawCard(p, QRectF(20, 6, 40, 50));
+    drawClockFace(p, QRectF(2, 10, 50, 50), kTeal);
+    p.end();
+    return pm;
+}
+
 QIcon appIcon()
 {
     QIcon icon;
-    for (int s : {16, 24, 32, 48, 64, 128}) {
-        QPixmap pm = transparent(s, s);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(s / 64.0, s / 64.0);
-        drawCard(p, QRectF(20, 6, 40, 50));
-        drawClockFace(p, QRectF(2, 10, 50, 50), kTeal);
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (int s : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(appIconPixmap(s));
     return icon;
 }
 

@@ -72,12 +72,12 @@ bool AdminPass::load()
 
 void AdminPass::activated()
 {
-    if (!m_cameFromElsewhere)
-        return;
-    m_cameFromElsewhere = false;
-    m_current->clear();
-    m_new->clear();
-    m_confirm->clear();
+    if (m_cameFromElsewhere) {
+        m_cameFromElsewhere = false;
+        m_current->clear();
+        m_new->clear();
+        m_confirm->clear();
+    }
     m_current->setFocus();
 }
 

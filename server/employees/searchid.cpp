@@ -2,6 +2,7 @@
 #include "changelog.h"
 #include "artwork.h"
 #include "dialogs.h"
+#include "keyboard.h"
 #include "employee.h"
 #include "module1.h"
 #include "pointerzones.h"
@@ -96,6 +97,11 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     root->addWidget(resultGroup, 1);
     zarvo::installPointerZones(this, {m_idSearch, m_nameSearch, m_upload, m_delete},
                                {m_groups.begin(), m_groups.end()});
+
+    // Tab follows the layout: each group's box then its button, then the result list and its
+    // two buttons.
+    zarvo::Keyboard::setTabOrder({m_idBox, m_idSearch, m_nameBox, m_nameSearch, m_list, m_upload, m_delete});
+    setFocusConsoleOnClose(true);
 
     connect(m_idSearch, &QPushButton::clicked, this, &SearchID::searchById);
     connect(m_nameSearch, &QPushButton::clicked, this, &SearchID::searchByLastName);
@@ -214,12 +220,4 @@ void SearchID::deleteClicked()
         }
     } catch (const DbError &) {
     }
-}
-
-void SearchID::closeEvent(QCloseEvent *event)
-{
-    if (WindowHost *host = windowHost())
-        if (QWidget *console = host->consoleWidget())
-            console->setFocus();
-    ConsoleWindow::closeEvent(event);
 }

@@ -156,6 +156,36 @@ QString reportDate(const QDate &date)
     return QLocale::c().toString(date, QStringLiteral("dd-MMM-yyyy")); // English months everywhere
 }
 
+namespace {
+/// The punches set aside in the period (of the given IDs; all when none), in the order they
+/// were set aside. A file of a layout without the list has none.
+QList<PayrollException> heldPunches(DatabaseSession &db, const PayPeriod &period, const QSet<QString> &ids)
+{
+    QList<PayrollException> found;
+    RecordSet rs;
+    try {
+        rs.open(db, QStringLiteral("Select * from held_punch"));
+    } catch (const DbError &) {
+        return found;
+    }
+    for (; !rs.eof(); rs.moveNext()) {
+        const QString id = rs.text(QStringLiteral("emp_id"));
+        const QDate day = QDate::fromString(rs.text(QStringLiteral("punch_date")), QStringLiteral("MM/dd/yyyy"));
+        if (!day.isValid() || day < period.from || day > period.to || (!ids.isEmpty() && !ids.contains(id)))
+            continue;
+        const QString terminal = rs.text(QStringLiteral("terminal_name"));
+        const QString address = rs.text(QStringLiteral("address"));
+        QString from = terminal.isEmpty() || terminal == address ? address : terminal + QStringLiteral(" (") + address + QLatin1Char(')');
+        found.append(PayrollException{id, day, QVariant(),
+                                      QTime::fromString(rs.text(QStringLiteral("punch_time")), QStringLiteral("HH:mm:ss")),
+                                      QVariant(), QStringLiteral("held-punch"),
+                                      rs.text(QStringLiteral("reason")) + QStringLiteral("; terminal ") + from
+                                          + QStringLiteral("; received ") + rs.text(QStringLiteral("received_at"))});
+    }
+    return found;
+}
+} // namespace
+
 QList<PayrollException> findExceptions(DatabaseSession &db, const PayPeriod &period, const QStringList &employees)
 {
     QList<PayrollException> found;
@@ -195,6 +225,7 @@ QList<PayrollException> findExceptions(DatabaseSession &db, const PayPeriod &per
             }
         }
     }
+    found += heldPunches(db, period, everyone ? QSet<QString>() : seen);
     if (everyone) {
         // Punches of IDs that match no employee, in table order.
         RecordSet rs;

@@ -140,9 +140,9 @@ bool writePdf(const report::ReportDesign &design, const ExportTable &rows, const
 ExportTable exceptionsTable(DatabaseSession &db, const Options &o)
 {
     ExportTable t;
-    t.header = QStringList{"emp_id", "rsdate", "pair", "time_in", "time_out", "problem"};
+    t.header = QStringList{"emp_id", "rsdate", "pair", "time_in", "time_out", "problem", "note"};
     for (const PayrollException &e : findExceptions(db, o.period, o.employees))
-        t.rows.append({e.empId, e.rsdate, e.pair, e.timeIn, e.timeOut, e.problem});
+        t.rows.append({e.empId, e.rsdate, e.pair, e.timeIn, e.timeOut, e.problem, e.note});
     return t;
 }
 

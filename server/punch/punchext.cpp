@@ -62,20 +62,24 @@ void PunchServer::hello(Slot *s, const Ext::HelloMsg &m)
     } else {
         offerAcceptBox(s);
     }
-    emit terminalIntroduced(s->index, m.terminalId, m.hostName, Ext::toMs(now) - m.clockMs, m.waiting);
+    m_terminals.introduced(s->index, m.terminalId, m.hostName, m.clockMs - Ext::toMs(now), m.waiting, now);
 }
 
 bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs,
-                              QList<std::function<void(const QString &)>> &after, QString *fault)
+                              QList<std::function<void(const QString &, const QByteArray &)>> &after,
+                              QString *fault)
 {
     const auto seed = [&](const QByteArray &message) {
         // A terminal that types an ID gets its box now, as the seed shows it.
         offerAcceptBox(s);
         jobs.append([message](zarvo::DatabaseSession &db) { return zarvo::answerPunch(db, message); });
         const QString id = zarvo::Protocol::decode(message);
-        after.append([this, id](const QString &failure) {
+        const qint64 index = s->index;
+        after.append([this, id, index](const QString &failure, const QByteArray &reply) {
             if (!failure.isEmpty())
                 m_notices->punchNotStored(id, failure, zarvo::Clock::now());
+            else if (zarvo::isRecordedPunchReply(reply))
+                m_terminals.punched(index, zarvo::Clock::now());
         });
         if (s->hello)
             followWithHours(s, id, jobs, after);
@@ -107,19 +111,25 @@ bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::Pun
             const zarvo::ReplaySource source{s->terminalId, s->hostName, s->address};
             const qint64 seq = m->seq;
             const QString id = m->employeeId;
+            ++m_batchReplays;
             auto answer = std::make_shared<zarvo::ReplayAnswer>();
             jobs.append([=](zarvo::DatabaseSession &db) {
                 *answer = zarvo::answerReplay(db, id, when, source, zarvo::Clock::now());
                 return Ext::ackFrame({seq, answer->result, answer->name});
             });
-            after.append([this, answer, id, when, source](const QString &failure) {
+            const qint64 index = s->index;
+            after.append([this, answer, id, when, source, index](const QString &failure, const QByteArray &) {
+                namespace R = Ext::Result;
                 if (!failure.isEmpty())
                     m_notices->punchNotStored(id, failure, when);
                 else if (!answer->heldReason.isEmpty())
                     m_notices->punchHeld(id, when, answer->heldReason, source.terminalName, source.address);
+                else if (answer->result == QLatin1String(R::SignedIn) || answer->result == QLatin1String(R::SignedOut))
+                    m_terminals.punched(index, zarvo::Clock::now());
             });
         } else if (const auto m = Ext::parseStatus(p.fields)) {
-            emit terminalStatus(s->index, m->waiting, Ext::toMs(zarvo::Clock::now()) - m->clockMs);
+            const QDateTime now = zarvo::Clock::now();
+            m_terminals.reported(s->index, m->waiting, m->clockMs - Ext::toMs(now), now);
         } else {
             *fault = QStringLiteral("a malformed or unknown message (%1)").arg(type.left(16));
             return false;

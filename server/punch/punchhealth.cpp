@@ -12,33 +12,11 @@
 
 namespace Ext = zarvo::ProtocolExt;
 
-namespace {
-/// An ACK frame telling of a replayed punch that was recorded.
-bool isRecordedAck(const QByteArray &reply)
-{
-    if (!reply.startsWith(Ext::Start))
-        return false;
-    Ext::StreamReader reader;
-    const QList<Ext::Piece> pieces = reader.feed(reply);
-    if (pieces.size() != 1 || pieces[0].kind != Ext::Piece::Frame)
-        return false;
-    const auto ack = Ext::parseAck(pieces[0].fields);
-    return ack && (ack->result == QLatin1String(Ext::Result::SignedIn)
-                   || ack->result == QLatin1String(Ext::Result::SignedOut));
-}
-} // namespace
-
 void PunchServer::keepTerminalHealth()
 {
+    // Fed where terminals connect, introduce themselves, report and punch (punchlinks.cpp,
+    // punchext.cpp); the Terminals window and the status bar read it from here.
     zarvo::TerminalRegistry::setCurrent(&m_terminals);
-    // The extension's offsets are the server's clock minus the terminal's.
-    connect(this, &PunchServer::terminalIntroduced, this,
-            [this](qint64 slot, const QString &id, const QString &host, qint64 offsetMs, int waiting) {
-                m_terminals.introduced(slot, id, host, -offsetMs, waiting, zarvo::Clock::now());
-            });
-    connect(this, &PunchServer::terminalStatus, this, [this](qint64 slot, int waiting, qint64 offsetMs) {
-        m_terminals.reported(slot, waiting, -offsetMs, zarvo::Clock::now());
-    });
 }
 
 void PunchServer::forgetTerminalHealth()
@@ -48,7 +26,7 @@ void PunchServer::forgetTerminalHealth()
 }
 
 void PunchServer::followWithHours(Slot *s, const QString &employeeId, QList<zarvo::PunchJob> &jobs,
-                                  QList<std::function<void(const QString &)>> &after)
+                                  QList<std::function<void(const QString &, const QByteArray &)>> &after)
 {
     // The job notes whether it recorded a punch (it may run twice when its batch is answered
     // again one by one: the last run counts); once it is stored, the hours are due.
@@ -58,19 +36,17 @@ void PunchServer::followWithHours(Slot *s, const QString &employeeId, QList<zarv
         *recorded = zarvo::isRecordedPunchReply(reply);
         return reply;
     };
-    after.last() = [this, then = after.last(), recorded, index = s->index, employeeId](const QString &failure) {
-        then(failure);
+    after.last() = [this, then = after.last(), recorded, index = s->index,
+                     employeeId](const QString &failure, const QByteArray &reply) {
+        then(failure, reply);
         if (failure.isEmpty() && *recorded)
             m_hoursDue.append({index, employeeId});
     };
 }
 
-void PunchServer::afterReplies(const QList<qint64> &owners, const QList<QByteArray> &replies)
+void PunchServer::sendHoursDue()
 {
     const QDateTime now = zarvo::Clock::now();
-    for (qsizetype i = 0; i < replies.size(); ++i)
-        if (zarvo::isRecordedPunchReply(replies[i]) || isRecordedAck(replies[i]))
-            m_terminals.punched(owners[i], now);
     // Read after the commit: the figures include the punch just stored.
     for (const auto &[index, employeeId] : std::exchange(m_hoursDue, {})) {
         Slot *s = slot(index);

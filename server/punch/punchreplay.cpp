@@ -69,9 +69,10 @@ ReplayOutcome RecordReplayedPunch(DatabaseSession &db, const QString &id, const 
                 if ((i < free && held[i] > time) || (i > free && held[i] < time))
                     return ReplayOutcome::OutOfOrder;
             }
-            // The rule itself writes the slot: the first free one, as for a live punch.
-            return RecordPunchAt(db, id, when) == PunchOutcome::SignedIn ? ReplayOutcome::SignedIn
-                                                                          : ReplayOutcome::SignedOut;
+            // The first free slot, as the punch rule fills it.
+            rs.setValue(QLatin1String(kSlots[free]), timeText(when.time()));
+            rs.update();
+            return free % 2 == 0 ? ReplayOutcome::SignedIn : ReplayOutcome::SignedOut;
         }
     }
     RecordPunchAt(db, id, when);

@@ -48,7 +48,7 @@ PunchServer::PunchServer(QWidget *console)
     // Everything that arrives before the event loop comes round again is answered together.
     m_batchTimer->setSingleShot(true);
     m_batchTimer->setInterval(0);
-    connect(m_batchTimer, &QTimer::timeout, this, &PunchServer::answerReady);
+    connect(m_batchTimer, &QTimer::timeout, this, [this] { answerReady(true); });
 
     // After an accept failure (out of descriptors) Qt stops accepting until told to resume.
     m_resumeTimer->setSingleShot(true);
@@ -173,17 +173,26 @@ void PunchServer::queue(Slot *s)
         m_batchTimer->start();
 }
 
-void PunchServer::answerReady()
+void PunchServer::answerReady(bool capped)
 {
     QList<qint64> owners;               // per job, its slot
     QList<zarvo::PunchJob> jobs;
-    QList<std::function<void(const QString &)>> after; // per job, run once it is answered
+    QList<std::function<void(const QString &, const QByteArray &)>> after; // per job, once answered
     QList<QPair<qint64, QString>> faulty; // slots to close once their earlier jobs are answered
-    const QList<qint64> ready = std::exchange(m_ready, {});
-    for (qint64 index : ready) {
+    QList<qint64> ready = std::exchange(m_ready, {});
+    m_batchReplays = 0;
+    for (qsizetype k = 0; k < ready.size(); ++k) {
+        const qint64 index = ready[k];
         Slot *s = slot(index);
         if (!s)
             continue;
+        if (capped && m_batchReplays >= MaxReplaysPerBatch) {
+            // The rest, in their order, in the next batch.
+            m_ready = ready.mid(k);
+            ready.resize(k);
+            m_batchTimer->start();
+            break;
+        }
         s->queued = false;
         if (s->in.isEmpty())
             continue;
@@ -198,13 +207,13 @@ void PunchServer::answerReady()
         QStringList failures;
         const QList<QByteArray> replies = zarvo::answerJobs(Module1::instance().db, jobs, &failures);
         for (qsizetype i = 0; i < jobs.size(); ++i)
-            after[i](failures[i]);
+            after[i](failures[i], replies[i]);
         for (qsizetype i = 0; i < jobs.size(); ++i) {
             Slot *s = slot(owners[i]);
             if (s && !s->leaving && !replies[i].isEmpty())
                 send(s, replies[i]);
         }
-        afterReplies(owners, replies);
+        sendHoursDue();
     }
     for (const auto &[index, why] : faulty)
         closeForBadMessage(index, why);

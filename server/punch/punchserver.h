@@ -45,6 +45,10 @@ public:
     static constexpr int KeepIdleSeconds = 45;
     static constexpr int KeepIntervalSeconds = 10;
     static constexpr int KeepCount = 6;
+    /// Replays answered in one commit at most when the batch timer runs: terminals coming back
+    /// together with many kept punches must not hold up the live punches of the others for
+    /// longer than a batch of this size takes.
+    static constexpr int MaxReplaysPerBatch = 32;
     /// How long a new connection's "Client Accepted" box waits for the terminal to introduce
     /// itself (a terminal already accepted in this run gets "CRA" at once, without a box); a
     /// terminal that sends an ID first gets its box at once.
@@ -91,12 +95,6 @@ public:
 signals:
     /// A batch of punches has been answered (tests and benchmarks).
     void punchesAnswered(int count);
-    /// A terminal speaking the extension introduced itself on `slot` (HELLO); its clock is
-    /// `clockOffsetMs` behind the server's (positive: the terminal is slow).
-    void terminalIntroduced(qint64 slot, const QString &terminalId, const QString &hostName,
-                            qint64 clockOffsetMs, int waiting);
-    /// A terminal reported how many punches it keeps waiting (STATUS).
-    void terminalStatus(qint64 slot, int waiting, qint64 clockOffsetMs);
 
 private:
     class Listener;
@@ -142,7 +140,8 @@ private:
     /// the extension's other messages at once. False when the stream is bad: the slot must
     /// close once the jobs before the fault are answered.
     bool collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs,
-                     QList<std::function<void(const QString &failure)>> &after, QString *fault);
+                     QList<std::function<void(const QString &failure, const QByteArray &reply)>> &after,
+                     QString *fault);
     void hello(Slot *s, const zarvo::ProtocolExt::HelloMsg &m);
     void closeForBadMessage(qint64 index, const QString &why);
 
@@ -152,15 +151,18 @@ private:
     /// For a terminal that speaks the extension, the seed job just added to `jobs` is followed,
     /// once answered and stored, by the employee's hours in a frame of its own.
     void followWithHours(Slot *s, const QString &employeeId, QList<zarvo::PunchJob> &jobs,
-                         QList<std::function<void(const QString &failure)>> &after);
-    /// After a batch's replies went out: punches counted per terminal, hours frames sent.
-    void afterReplies(const QList<qint64> &owners, const QList<QByteArray> &replies);
+                         QList<std::function<void(const QString &failure, const QByteArray &reply)>> &after);
+    /// After a batch's replies went out: the hours frames of its recorded punches.
+    void sendHoursDue();
 
     // Punches and boxes (punchserver.cpp).
     void showAcceptBox(qint64 index);
     void acceptBoxDismissed(qint64 index);
     void queue(Slot *s);
-    void answerReady();
+    /// Answers what the ready slots sent, in one commit. `capped`: once MaxReplaysPerBatch
+    /// replays are taken, the remaining slots wait for the next turn (the batch timer's call);
+    /// a slot about to close is answered in full (the direct calls).
+    void answerReady(bool capped = false);
     void listenerError(int error);
     /// A terminal left (reset or failed): what it sent before is still recorded.
     void peerLeft(qint64 index);
@@ -182,6 +184,7 @@ private:
     int m_cap;
     qint64 m_dropped = 0;
     qint64 m_badMessages = 0;
+    int m_batchReplays = 0; ///< replays taken into the batch being collected
     QSet<QString> m_knownTerminals;
     QTimer *m_graceTimer;
     QElapsedTimer m_monotonic;

@@ -1,4 +1,4 @@
-// ZarvoServer: opens punched.mdb in the program's folder, then shows the console.
+// ZarvoServer: opens punched.mdb (Module1::databasePath), then shows the console.
 #include "artwork.h"
 #include "backups.h"
 #include "dialogs.h"
@@ -44,8 +44,8 @@ int main(int argc, char **argv)
             wholeCheck->onDone(&console, [&console](const QString &fault) {
                 if (!fault.isEmpty() && console.punchServer())
                     console.punchServer()->notices()->storeProblem(
-                        QStringLiteral("The check of the database file ") + Module1::programFolder()
-                        + QStringLiteral("/punched.mdb found damage: ") + fault
+                        QStringLiteral("The check of the database file ") + Module1::databasePath()
+                        + QStringLiteral(" found damage: ") + fault
                         + QStringLiteral("\r\rPunches may fail to be stored. Restore the file from a backup soon."));
             });
         QObject::connect(&backups, &DatabaseBackups::failed, &console, [&console](const QString &text) {

@@ -1,6 +1,7 @@
-// mkdb [--server|--client] OUTPUT SCHEMA [PASSWORD]: lays a delivered database file out from a
-// schema file, where none exists yet; with --server (--client), at the newest layout version of
-// punched.mdb (client.mdb): the schema, then every step of ServerLayout (ClientLayout) on top.
+// mkdb [--server | --client] OUTPUT SCHEMA [PASSWORD]: lays a delivered database file out from
+// a schema file, where none exists yet; with --server, at the newest layout version of
+// punched.mdb (the schema, then every step of ServerLayout on top of it), with --client at the
+// newest of client.mdb (ClientLayout).
 //
 // The build and the install run this on every pass, over program folders that may hold a
 // database in use: an existing file (or its write-ahead log) is never replaced or truncated.
@@ -8,7 +9,7 @@
 // of a version newer than this program's, fails the step loudly and is left as it is. A file
 // of an older version is brought up to date in place, after a copy of it was taken into
 // backups/ beside it; one that is in use (its write-ahead log is there) is left for the
-// server to bring up to date when it starts.
+// program to bring up to date when it starts.
 #include "clientstore.h"
 #include "database.h"
 #include "clock.h"
@@ -87,8 +88,10 @@ int checkExisting(const QString &out, const QString &password, const QString &sc
         return 0;
     }
     if (inUse) {
-        std::fprintf(stdout, "mkdb: %s is at layout version %d and in use; the server brings it up to %d when it "
-                             "starts\n", qPrintable(out), version, newest);
+        // Its program brings it up to date when it starts (the terminal for client.mdb).
+        const bool client = QFileInfo(out).fileName() == QLatin1String("client.mdb");
+        std::fprintf(stdout, "mkdb: %s is at layout version %d and in use; the %s brings it up to %d when it "
+                             "starts\n", qPrintable(out), version, client ? "terminal" : "server", newest);
         return 0;
     }
     try {
@@ -144,13 +147,12 @@ int main(int argc, char **argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const QString kind = args.value(0);
-    const bool server = kind == QLatin1String("--server");
-    const bool client = kind == QLatin1String("--client");
+    const bool server = !args.isEmpty() && args.first() == QLatin1String("--server");
+    const bool client = !args.isEmpty() && args.first() == QLatin1String("--client");
     if (server || client)
         args.removeFirst();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: mkdb [--server|--client] OUTPUT SCHEMA [PASSWORD]\n");
+        std::fprintf(stderr, "usage: mkdb [--server | --client] OUTPUT SCHEMA [PASSWORD]\n");
         return 2;
     }
     const QString out = args[0];

@@ -2,6 +2,7 @@
 #include "changelog.h"
 #include "clock.h"
 #include "dialogs.h"
+#include "keyboard.h"
 #include "module1.h"
 #include "slotpicker.h"
 #include "timesheetshared.h"
@@ -90,6 +91,9 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
     root->addLayout(top);
     root->addLayout(keys);
     root->addStretch();
+
+    // Tab follows the layout: the pickers, the buttons beside them, then the row below.
+    zarvo::Keyboard::setTabOrder({m_times[5], m_new, m_save, m_prev, m_next, m_empId, m_search, m_date, m_edit, m_delete});
 
     // Before loading, the window is as viewing leaves it.
     m_save->setEnabled(false);
@@ -235,6 +239,7 @@ void AddTime::newClicked()
     m_new->setEnabled(false);
     for (SlotPicker *t : m_times)
         t->showStored({});
+    m_times[0]->setFocus(); // typing starts in the first time
 }
 
 void AddTime::saveClicked()
@@ -275,6 +280,7 @@ void AddTime::editClicked()
         m_editing = true;
         setPickersEnabled(true);
         m_new->setEnabled(false);
+        m_times[0]->setFocus();
         return;
     }
     m_editing = false;
@@ -316,6 +322,7 @@ void AddTime::searchClicked()
         m_searching = true;
         m_empId->setReadOnly(false);
         m_date->setEnabled(true);
+        m_empId->setFocus();
         return;
     }
     m_searching = false;

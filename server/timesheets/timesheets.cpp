@@ -6,10 +6,10 @@
 #include "module1.h"
 #include "recordsetmodel.h"
 #include "timesheetshared.h"
-#include <QCloseEvent>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -130,6 +130,19 @@ Timesheets::Timesheets(QWidget *parent) : ConsoleWindow(parent)
     m_empList->viewport()->installEventFilter(this);
     m_timeList->viewport()->installEventFilter(this);
     m_empList->installEventFilter(this);
+    // Choosing a row with the keys counts as the click too (a mouse press waits for its release).
+    auto byKeyboard = [](QTreeView *list) {
+        return list->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton && selectedRow(list) >= 0;
+    };
+    connect(m_empList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, byKeyboard] {
+        if (byKeyboard(m_empList))
+            employeeChosen();
+    });
+    connect(m_timeList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, byKeyboard] {
+        if (byKeyboard(m_timeList))
+            timeListClicked();
+    });
+    setFocusConsoleOnClose(true);
     connect(m_add, &QPushButton::clicked, this, [] { ShowInsideConsole<AddTime>(); });
     connect(m_edit, &QPushButton::clicked, this, &Timesheets::editClicked);
     connect(m_delete, &QPushButton::clicked, this, &Timesheets::deleteClicked);
@@ -280,12 +293,4 @@ bool Timesheets::eventFilter(QObject *watched, QEvent *event)
             employeeChosen();
     }
     return ConsoleWindow::eventFilter(watched, event);
-}
-
-void Timesheets::closeEvent(QCloseEvent *event)
-{
-    if (WindowHost *host = windowHost())
-        if (QWidget *console = host->consoleWidget())
-            console->setFocus();
-    ConsoleWindow::closeEvent(event);
 }

@@ -4,6 +4,7 @@
 #include "programs.h"
 #include "systemtexts.h"
 #include "testdb.h"
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -41,6 +42,12 @@ QString freePort()
         if (probe.listen(QHostAddress::Any, p))
             return QString::number(p);
     }
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : "missing";
 }
 
 /// The employees of the restart tests.
@@ -309,6 +316,10 @@ private slots:
             ini.write("[terminal]\nseed_behaviour=true\n");
         }
         const QString port = freePort();
+        // An older file, as a terminal installed before this version has it.
+        QFile::remove(clientDir + "/client.mdb");
+        zarvo::test::createClientDatabase(clientDir + "/client.mdb");
+        const QByteArray before = digest(clientDir + "/client.mdb");
         QProcess client;
         QString log;
         startClient(client, clientDir, port);
@@ -323,9 +334,7 @@ private slots:
                  qPrintable(log));
         QVERIFY(!log.contains("Saved at"));
         QVERIFY(!QFile::exists(clientDir + "/backups"));
-        zarvo::DatabaseSession db;
-        db.open(clientDir + "/client.mdb");
-        QVERIFY_THROWS_EXCEPTION(zarvo::DbError, db.countRows("pending_punch"));
+        QCOMPARE(digest(clientDir + "/client.mdb"), before);
     }
 };
 

@@ -89,7 +89,10 @@ QString exceptionText(const PayrollException &e)
         parts << QStringLiteral("%1 to %2").arg(in.isEmpty() ? QStringLiteral("(none)") : in,
                                                 out.isEmpty() ? QStringLiteral("(none)") : out);
     }
-    return parts.join(QStringLiteral("  ")) + QStringLiteral(": ") + e.problem;
+    if (!e.pair.isValid() && e.timeIn.isValid())
+        parts << cellText(e.timeIn);
+    return parts.join(QStringLiteral("  ")) + QStringLiteral(": ") + e.problem
+        + (e.note.isEmpty() ? QString() : QStringLiteral(" (") + e.note + QLatin1Char(')'));
 }
 
 QString exceptionSummary(const QList<PayrollException> &exceptions)

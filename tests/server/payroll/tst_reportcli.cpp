@@ -47,6 +47,21 @@ private slots:
         addPunchRow(db, "E2", QDate(2024, 1, 6), {"08:00:00", "12:01:00"});
         addPunchRow(db, "X9", QDate(2024, 1, 7), {"08:00:00", "09:00:00"});
         addPunchRow(db, "E3", QDate(2024, 2, 1), {"08:00:00", "09:00:00"});
+        // Punches a terminal kept while the server was away, set aside: one in the period.
+        for (const auto &[day, time] : {std::pair{"01/05/2024", "07:30:00"}, std::pair{"02/10/2024", "09:00:00"}}) {
+            RecordSet h;
+            h.open(db, "Select * from held_punch");
+            h.addNew();
+            h.setValue("emp_id", "E1");
+            h.setValue("punch_date", day);
+            h.setValue("punch_time", time);
+            h.setValue("terminal_id", QString(32, 'a'));
+            h.setValue("terminal_name", "desk-2");
+            h.setValue("address", "10.0.0.5");
+            h.setValue("reason", "out of order");
+            h.setValue("received_at", "2024-01-05 18:00:00");
+            h.update();
+        }
         // What the server's last runs left in its work tables.
         RecordSet s;
         s.open(db, "Select * from summary");
@@ -71,7 +86,7 @@ private slots:
         QTest::addColumn<QString>("err"); // a part of standard error; empty: standard error empty
         const QString sumHead = "emp_id,emp_name,work_hours,regular,ot,wage,ot_wage,reg_earnings,ot_earnings,tot_earnings\r\n";
         const QString detHead = "emp_id,rsdate,in1,out1,work_hours,regular,rsot\r\n";
-        const QString excHead = "emp_id,rsdate,pair,time_in,time_out,problem\r\n";
+        const QString excHead = "emp_id,rsdate,pair,time_in,time_out,problem,note\r\n";
         QTest::newRow("summary of every employee, in table order")
             << QStringList{"summary", "--from", "01/01/2024", "--to", "01/31/2024"} << 0
             << sumHead + "E1,\"Ann Lee, Jr.\",13.5,12,1.5,10,15,120,22.5,142.5\r\n"
@@ -94,14 +109,20 @@ private slots:
             << "employee E2, date 2024-01-05, pair 2";
         QTest::newRow("exceptions of everyone")
             << QStringList{"exceptions", "--from", "01/01/2024", "--to", "01/31/2024"} << 0
-            << excHead + "E1,2024-01-06,1,22:00:00,02:00:00,past-midnight\r\n"
-                         "E2,,,,,no-wage\r\n"
-                         "E2,2024-01-05,2,18:00:00,,incomplete\r\n"
-                         "X9,2024-01-07,,,,unknown-employee\r\n"
+            << excHead + "E1,2024-01-06,1,22:00:00,02:00:00,past-midnight,\r\n"
+                         "E2,,,,,no-wage,\r\n"
+                         "E2,2024-01-05,2,18:00:00,,incomplete,\r\n"
+                         "E1,2024-01-05,,07:30:00,,held-punch,out of order; terminal desk-2 (10.0.0.5); "
+                         "received 2024-01-05 18:00:00\r\n"
+                         "X9,2024-01-07,,,,unknown-employee,\r\n"
             << "";
         QTest::newRow("exceptions of a named unknown ID")
             << QStringList{"exceptions", "--from", "01/01/2024", "--to", "01/31/2024", "--employee", "X9"} << 0
-            << excHead + "X9,2024-01-07,,,,unknown-employee\r\n" << "";
+            << excHead + "X9,2024-01-07,,,,unknown-employee,\r\n" << "";
+        QTest::newRow("exceptions of a named employee, February")
+            << QStringList{"exceptions", "--from", "02/01/2024", "--to", "02/29/2024", "--employee", "E1"} << 0
+            << excHead + "E1,2024-02-10,,09:00:00,,held-punch,out of order; terminal desk-2 (10.0.0.5); "
+                         "received 2024-01-05 18:00:00\r\n" << "";
         QTest::newRow("no command") << QStringList{} << 2 << "" << "usage:";
         QTest::newRow("unknown command") << QStringList{"payslips", "--from", "01/01/2024", "--to", "01/31/2024"} << 2
                                          << "" << "unknown command";

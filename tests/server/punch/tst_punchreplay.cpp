@@ -5,6 +5,7 @@
 #include "heldtable.h"
 #include "punchreplay.h"
 #include "testdb.h"
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zarvo;
@@ -84,7 +85,6 @@ private slots:
         QFETCH(QString, after);
         QFETCH(QString, held);
         test::ServerDb t;
-        punchtest::addHeldPunchTable(t.db);
         test::addEmployee(t.db, "E1", "Ann", "Lee");
         if (!before.isEmpty()) {
             RecordSet rs;
@@ -110,7 +110,6 @@ private slots:
     void aReplayComingAgainIsHeldOnce()
     {
         test::ServerDb t;
-        punchtest::addHeldPunchTable(t.db);
         test::addEmployee(t.db, "E1", "Ann", "Lee");
         const QDateTime nine(kDay, QTime(9, 0)), eight(kDay, QTime(8, 0));
         QCOMPARE(answerReplay(t.db, "E1", nine, {}, kReceived).result, QString("RIN"));
@@ -138,10 +137,13 @@ private slots:
 
     void withoutTheHeldListNothingIsAcknowledged()
     {
-        // A file without the held list: the store refuses, so the terminal is told nothing and
-        // keeps the punch; nothing is written into the day either.
-        test::ServerDb t;
-        t.db.execScript("DROP TABLE held_punch");
+        // A file of the delivered layout (without the held list, as a server whose upgrade was
+        // not done): the store refuses, so the terminal is told nothing and keeps the punch;
+        // nothing is written into the day either.
+        QTemporaryDir dir;
+        test::createDeliveredServerDatabase(dir.path() + "/punched.mdb");
+        struct { DatabaseSession db; } t;
+        t.db.open(dir.path() + "/punched.mdb", "pluma");
         test::addEmployee(t.db, "E1", "Ann", "Lee");
         QCOMPARE(answerReplay(t.db, "E1", QDateTime(kDay, QTime(9, 0)), {}, kReceived).result, QString("RIN"));
         QVERIFY_THROWS_EXCEPTION(DbError, answerReplay(t.db, "E1", QDateTime(kDay, QTime(8, 0)), {}, kReceived));
