@@ -1,7 +1,9 @@
-// Client: the remote punch terminal. Opens client.mdb beside the program, then shows Remote.
+// Client: the remote punch terminal. Opens client.mdb (beside the program, or where the package
+// keeps it), then shows Remote.
 #include "artwork.h"
 #include "clientstore.h"
 #include "database.h"
+#include "datafolder.h"
 #include "dialogs.h"
 #include "remote.h"
 #include "scripthook.h"
@@ -14,14 +16,18 @@ int main(int argc, char **argv)
     zarvo::Dialogs::setProgramTitle(QStringLiteral("Zarvo Punch Clock"));
     app.setWindowIcon(zarvo::Artwork::appIcon());
 
-    const QString folder = QCoreApplication::applicationDirPath();
+    // client.mdb and client.ini beside the program, or where the package keeps them.
+    const QString name = QStringLiteral("client.mdb");
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString folder = zarvo::databaseFolder(programFolder, name);
     const ClientSettings settings = readClientSettings(folder, app.arguments());
-    const QString path = folder + QStringLiteral("/client.mdb");
+    const QString path = folder + QLatin1Char('/') + name;
     zarvo::DatabaseSession db;
     try {
         db.open(path);
     } catch (const zarvo::DbError &e) {
-        zarvo::Dialogs::message(nullptr, e.message(), {}, zarvo::BoxIcon::Exclamation);
+        zarvo::Dialogs::message(nullptr, e.message() + zarvo::databaseAccessHint(programFolder, name), {},
+                                zarvo::BoxIcon::Exclamation);
         return 1;
     }
     auto behaviour = settings.seedBehaviour ? Remote::Behaviour::Seed : Remote::Behaviour::Extended;

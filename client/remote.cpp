@@ -2,6 +2,7 @@
 #include "artwork.h"
 #include "clock.h"
 #include "dialogs.h"
+#include "keyboard.h"
 #include "protocol.h"
 #include "punchstation.h"
 #include "systemtexts.h"
@@ -32,12 +33,14 @@ Remote::Remote(zarvo::DatabaseSession &db, Behaviour behaviour, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(6705), twips(4140));
+    zarvo::Keyboard::install(this);
 
     const zarvo::PunchStation station = zarvo::buildPunchStation(this, 1440, 3000, 1200);
     m_clock = station.dateTime;
     m_id = station.id;
     m_name = station.name;
     m_action = station.action;
+    m_hours = station.hours;
     m_id->installEventFilter(this);
 
     m_konek = new QPushButton(this);
@@ -183,6 +186,7 @@ void Remote::handleMessage(const QByteArray &message)
     if (text == QLatin1String(zarvo::Protocol::ConnectionAccepted)) {
         networkBox(QStringLiteral("Connection Request Accepted"), QStringLiteral("Remote Connected"));
     } else if (text == QLatin1String(zarvo::Protocol::NotFound)) {
+        zarvo::showHoursLine(m_hours, {}); // no one's figures beside an unknown ID
         networkBox(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"));
     } else {
         const QString code = text.left(3);
@@ -194,6 +198,9 @@ void Remote::handleMessage(const QByteArray &message)
             m_name->setText(text.mid(3));
             m_action->setText(QStringLiteral("Signed Out at ") + now);
         }
+        // The previous employee's figures go; this one's come in the server's next frame.
+        if (code == QLatin1String(zarvo::Protocol::SignedIn) || code == QLatin1String(zarvo::Protocol::SignedOut))
+            zarvo::showHoursLine(m_hours, {});
     }
     emit messageHandled(message);
 }

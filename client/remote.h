@@ -82,6 +82,7 @@ private:
     QLineEdit *m_id;
     QLabel *m_name;
     QLabel *m_action;
+    QLabel *m_hours; ///< the employee's hours under the result lines, from the server's HOURS
     QPushButton *m_konek;
     QPushButton *m_exit;
     QSet<QString> m_openBoxes;

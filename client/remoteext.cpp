@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "protocol.h"
 #include "protocolext.h"
+#include "punchstation.h"
 #include "remote.h"
 #include "systemtexts.h"
 #include "terminallink.h"
@@ -65,6 +66,9 @@ void Remote::startLink()
     connect(m_link, &TerminalLink::seedMessage, this, &Remote::linkSeedMessage);
     connect(m_link, &TerminalLink::failed, this, &Remote::linkFailed);
     connect(m_link, &TerminalLink::queuedPunchAnswered, this, &Remote::queuedPunchAnswered);
+    connect(m_link, &TerminalLink::hours, this, [this](const QString &today, const QString &week) {
+        zarvo::showHoursLine(m_hours, zarvo::hoursLine(today, week));
+    });
     m_link->connectTo(m_address, serverPort());
 }
 
@@ -147,6 +151,7 @@ void Remote::queuedPunchAnswered(const QString &result, const QString &name, qin
 {
     namespace R = zarvo::ProtocolExt::Result;
     const QString at = zarvo::SystemTexts::time(zarvo::ProtocolExt::fromMs(typedMs).time());
+    zarvo::showHoursLine(m_hours, {}); // a replay's answer carries no hours
     if (result == QLatin1String(R::NotFound)) {
         networkBox(QStringLiteral("No Record of That ID Found"), QStringLiteral("ID Not Found"));
     } else {

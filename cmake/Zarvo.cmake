@@ -18,6 +18,8 @@ endfunction()
 # already installed (and in use) keeps every row; one with another layout fails the install.
 # SERVER, CLIENT: punched.mdb or client.mdb, laid out at (and brought up to) its newest layout
 # version.
+# Component "databases": a plain `cmake --install` runs it, the packages do not (their
+# installers lay the database out where the packaged programs look for it).
 function(zarvo_install_database)
   cmake_parse_arguments(D "SERVER;CLIENT" "DESTINATION;FILE;SCHEMA;PASSWORD" "" ${ARGN})
   set(flag "")
@@ -32,5 +34,5 @@ function(zarvo_install_database)
                     RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
       message(FATAL_ERROR \"\${out} was left as it is (see above)\")
-    endif()")
+    endif()" COMPONENT databases)
 endfunction()

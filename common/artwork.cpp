@@ -181,6 +181,16 @@ QPixmap iconPixmap(const QString &name, int s)
         p.setPen(QPen(QColor(200, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(11, 13), QPointF(21, 25));
         p.drawLine(QPointF(21, 13), QPointF(11, 25));
+    } else if (name == QLatin1String("changed")) {
+        // A pencil across a line of writing
+        p.setPen(QPen(kTeal, 1.6));
+        p.drawLine(QPointF(3, 28), QPointF(29, 28));
+        p.setPen(outline);
+        p.setBrush(kAmber);
+        QPolygonF pencil({QPointF(22, 3), QPointF(28, 9), QPointF(12, 25), QPointF(5, 27), QPointF(7, 20)});
+        p.drawPolygon(pencil);
+        p.setBrush(QColor(200, 60, 60));
+        p.drawPolygon(QPolygonF({QPointF(22, 3), QPointF(28, 9), QPointF(25.5, 11.5), QPointF(19.5, 5.5)}));
     } else {
         // Unknown names get a neutral badge rather than nothing.
         p.setPen(outline);
@@ -192,19 +202,23 @@ QPixmap iconPixmap(const QString &name, int s)
 
 } // namespace
 
+QPixmap appIconPixmap(int s)
+{
+    QPixmap pm = transparent(s, s);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(s / 64.0, s / 64.0);
+    drawCard(p, QRectF(20, 6, 40, 50));
+    drawClockFace(p, QRectF(2, 10, 50, 50), kTeal);
+    p.end();
+    return pm;
+}
+
 QIcon appIcon()
 {
     QIcon icon;
-    for (int s : {16, 24, 32, 48, 64, 128}) {
-        QPixmap pm = transparent(s, s);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(s / 64.0, s / 64.0);
-        drawCard(p, QRectF(20, 6, 40, 50));
-        drawClockFace(p, QRectF(2, 10, 50, 50), kTeal);
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (int s : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(appIconPixmap(s));
     return icon;
 }
 

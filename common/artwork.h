@@ -8,6 +8,8 @@
 namespace zarvo::Artwork {
 
 QIcon appIcon();
+/// The programs' icon drawn at `size` x `size` pixels (the menu entries' icons come from it).
+QPixmap appIconPixmap(int size);
 /// 1024 x 768 background of the console's client area.
 QPixmap consoleBackground();
 /// 128 x 128 decorative picture of the clock and terminal windows.
@@ -15,7 +17,7 @@ QPixmap clockPicture();
 /// The product's logo (About window).
 QPixmap logo();
 /// Toolbar and button images by name ("login", "employee", "timesheets", "clock", "lock",
-/// "help", "close", "connect", "upload", "delete").
+/// "help", "close", "connect", "upload", "delete", "changed": a row changed by hand).
 QIcon icon(const QString &name);
 /// The windows' own mouse pointer.
 QCursor pointer();

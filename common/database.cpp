@@ -348,10 +348,13 @@ qint64 DatabaseSession::countRows(const QString &table)
 
 // ---- Transaction ------------------------------------------------------------------------------
 
-Transaction::Transaction(DatabaseSession &db) : m_db(db)
+Transaction::Transaction(DatabaseSession &db, std::initializer_list<RecordSet *> writers) : m_db(db)
 {
     if (sqlite3_exec(requireOpen(db.impl()), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(db.handle());
+    for (RecordSet *rs : writers)
+        if (rs && rs->d)
+            m_writers.push_back({rs, rs->d.get(), std::make_shared<SnapshotState>(rs->d->save())});
 }
 
 Transaction::~Transaction()
@@ -359,6 +362,9 @@ Transaction::~Transaction()
     if (m_open && m_db.handle()) {
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         m_db.impl()->forgetTableRows();
+        for (const Writer &w : m_writers)
+            if (w.rs->d.get() == w.opened)
+                w.rs->d->restore(*w.state);
     }
 }
 

@@ -8,8 +8,10 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 struct sqlite3;
 
@@ -61,10 +63,16 @@ private:
     std::shared_ptr<SessionImpl> d;
 };
 
-/// Commits on commit(), rolls back when left without it.
+class RecordSet;
+class Snapshot;
+struct SnapshotState;
+
+/// Commits on commit(), rolls back when left without it. The record sets named in `writers`
+/// are the ones the transaction writes through: rolled back, they are put back as they were at
+/// its start, so none of them shows a row added, changed or deleted that the file never kept.
 class Transaction {
 public:
-    explicit Transaction(DatabaseSession &db);
+    explicit Transaction(DatabaseSession &db, std::initializer_list<RecordSet *> writers = {});
     ~Transaction();
     void commit();
     Transaction(const Transaction &) = delete;
@@ -73,6 +81,12 @@ public:
 private:
     DatabaseSession &m_db;
     bool m_open = true;
+    struct Writer {
+        RecordSet *rs;
+        const Snapshot *opened; // the snapshot the state belongs to (not one opened since)
+        std::shared_ptr<SnapshotState> state;
+    };
+    std::vector<Writer> m_writers;
 };
 
 class Snapshot;
@@ -111,6 +125,8 @@ public:
     void moveNext();
     void movePrevious();
 
+    /// The table the select reads, as written in it.
+    QString table() const;
     QStringList fieldNames() const;
     bool hasField(const QString &name) const;
     /// Value of the current row's field (names match without regard to case); Null is an
@@ -136,12 +152,15 @@ public:
     /// over that table, so a row found by a narrow select can be shown in a wide one.
     /// Throws DbError when there is no current row.
     qint64 bookmark() const;
+    /// The bookmark of any row by index (as valueAt() reads any row).
+    qint64 bookmarkAt(int row) const;
     /// Moves to the row with that bookmark; false (position unchanged, but off a deleted row)
     /// when this snapshot does not hold it or holds only a row deleted elsewhere meanwhile.
     /// Costs a binary search, whatever the size of the set.
     bool moveToBookmark(qint64 bookmark);
 
 private:
+    friend class Transaction;
     std::unique_ptr<Snapshot> d;
 };
 

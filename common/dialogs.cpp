@@ -218,6 +218,27 @@ public:
     void openWithDefaultHandler(const QString &) override {}
 };
 
+std::function<void(QWidget *)> g_afterBox;
+
+// A box takes the focus while it waits; once it has closed, the focus goes back to the control
+// that had it (the window may have moved on meanwhile, and a gone control gets nothing), then
+// the window's own rule has its say.
+class FocusBack {
+public:
+    explicit FocusBack(QWidget *parent) : m_parent(parent), m_had(QApplication::focusWidget()) {}
+    ~FocusBack()
+    {
+        if (m_had && m_had->isEnabled() && m_had->isVisible())
+            m_had->setFocus(Qt::OtherFocusReason);
+        if (g_afterBox && m_parent)
+            g_afterBox(m_parent);
+    }
+
+private:
+    QPointer<QWidget> m_parent;
+    QPointer<QWidget> m_had;
+};
+
 QtDialogHandler g_qtHandler;
 AutoDismissHandler g_autoHandler;
 DialogHandler *g_handler = nullptr;
@@ -243,6 +264,7 @@ namespace Dialogs {
 void setProgramTitle(const QString &title) { g_programTitle = title; }
 QString programTitle() { return g_programTitle; }
 void setHandler(DialogHandler *h) { g_handler = h; }
+void setAfterBox(std::function<void(QWidget *)> hook) { g_afterBox = std::move(hook); }
 DialogHandler *handler() { return g_handler ? g_handler : defaultHandler(); }
 
 static MessageBox boxOf(const QString &text, const QString &title, BoxIcon icon, BoxButtons buttons)
@@ -253,6 +275,7 @@ static MessageBox boxOf(const QString &text, const QString &title, BoxIcon icon,
 BoxAnswer message(QWidget *parent, const QString &text, const QString &title, BoxIcon icon,
                   BoxButtons buttons)
 {
+    FocusBack back(parent);
     return handler()->message(parent, boxOf(text, title, icon, buttons));
 }
 
@@ -265,12 +288,14 @@ void messageAsync(QWidget *parent, const QString &text, const QString &title, Bo
 std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
                              const QString &defaultText)
 {
+    FocusBack back(parent);
     return handler()->input(parent, prompt, title.isEmpty() ? g_programTitle : title, defaultText);
 }
 
 std::optional<QString> openFileName(QWidget *parent, const QString &title, const QString &filter,
                                     const QString &startPath)
 {
+    FocusBack back(parent);
     return handler()->openFileName(parent, title, filter, startPath);
 }
 
@@ -279,10 +304,15 @@ void openWithDefaultHandler(const QString &pathOrUrl) { handler()->openWithDefau
 std::optional<QString> saveFileName(QWidget *parent, const QString &title, const QString &filter,
                                     const QString &startPath)
 {
+    FocusBack back(parent);
     return handler()->saveFileName(parent, title, filter, startPath);
 }
 
-bool print(QWidget *parent, QPrinter *printer) { return handler()->print(parent, printer); }
+bool print(QWidget *parent, QPrinter *printer)
+{
+    FocusBack back(parent);
+    return handler()->print(parent, printer);
+}
 
 } // namespace Dialogs
 } // namespace zarvo

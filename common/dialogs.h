@@ -55,6 +55,11 @@ namespace Dialogs {
 void setProgramTitle(const QString &title);
 QString programTitle();
 
+/// Runs after every box, input box, file or print dialog that waited for its answer, once the
+/// focus has gone back to the control that had it before: the window the box belongs to
+/// (`parent`) may send the focus where its own rule says. One hook for the program.
+void setAfterBox(std::function<void(QWidget *parent)> hook);
+
 /// Replaces the handler (tests); nullptr restores Qt's dialogs. Not owned.
 void setHandler(DialogHandler *handler);
 DialogHandler *handler();

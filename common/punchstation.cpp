@@ -99,6 +99,11 @@ PunchStation buildPunchStation(QWidget *window, int clockLeft, int idLeft, int i
     return s;
 }
 
+QString hoursLine(const QString &today, const QString &week)
+{
+    return QStringLiteral("Today ") + today + QStringLiteral(" h \u00B7 This week ") + week + QStringLiteral(" h");
+}
+
 void showHoursLine(QLabel *line, const QString &text)
 {
     auto *timer = line->findChild<QTimer *>(QStringLiteral("HoursLineTimer"), Qt::FindDirectChildrenOnly);

@@ -23,6 +23,9 @@ struct PunchStation {
 /// How long the hours line stays: long enough to read, gone before the next employee looks.
 inline constexpr int HoursLineShownMs = 10000;
 
+/// The hours line's text from the two figures: "Today 3.75 h · This week 31.50 h".
+QString hoursLine(const QString &today, const QString &week);
+
 /// Shows `text` on the hours line, which clears itself after HoursLineShownMs; an empty text
 /// clears it at once.
 void showHoursLine(QLabel *line, const QString &text);

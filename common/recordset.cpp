@@ -78,6 +78,8 @@ void RecordSet::movePrevious()
     setPosition(s.pos - 1);
 }
 
+QString RecordSet::table() const { return d ? d->table : QString(); }
+
 QStringList RecordSet::fieldNames() const
 {
     QStringList names;
@@ -190,6 +192,14 @@ qint64 RecordSet::bookmark() const
     if (s.adding || s.pos < 0 || s.pos >= int(s.rowids.size()))
         throw DbError(QStringLiteral("Either BOF or EOF is True: there is no current row"));
     return s.rowids[size_t(s.pos)];
+}
+
+qint64 RecordSet::bookmarkAt(int row) const
+{
+    const Snapshot &s = need(d);
+    if (row < 0 || row >= int(s.rowids.size()))
+        throw DbError(QStringLiteral("Either BOF or EOF is True: there is no such row"));
+    return s.rowids[size_t(row)];
 }
 
 bool RecordSet::moveToBookmark(qint64 bookmark)

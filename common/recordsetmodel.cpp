@@ -1,4 +1,5 @@
 #include "recordsetmodel.h"
+#include "artwork.h"
 #include <QDate>
 #include <QLocale>
 #include <QRegularExpression>
@@ -99,8 +100,27 @@ QVariant RecordSetModel::value(int modelRow, int column) const
     return {};
 }
 
+void RecordSetModel::setMarker(int column, std::function<QString(const RecordSet &, int)> note)
+{
+    beginResetModel();
+    m_markColumn = column;
+    m_note = std::move(note);
+    endResetModel();
+}
+
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 {
+    if (index.isValid() && index.column() == m_markColumn && m_note &&
+        (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+        QString note;
+        try {
+            note = m_note(*m_rs, recordOf(index.row()));
+        } catch (const DbError &) {
+        }
+        if (note.isEmpty())
+            return {};
+        return role == Qt::ToolTipRole ? QVariant(note) : QVariant(Artwork::icon(QStringLiteral("changed")));
+    }
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::UserRole))
         return {};
     QVariant v;

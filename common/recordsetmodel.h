@@ -29,6 +29,9 @@ public:
     /// A record that cannot be read ends the listing there (what was kept stays); refresh()
     /// then returns false.
     void setRowFilter(std::function<bool(const RecordSet &rs, int record)> keep);
+    /// Marks the cells of `column` whose record `note` gives a text for: an icon beside the
+    /// value, the text as its tooltip (Qt::DecorationRole, Qt::ToolTipRole).
+    void setMarker(int column, std::function<QString(const RecordSet &rs, int record)> note);
     /// Reads the record set again (after it was reopened or a row was deleted).
     bool refresh();
 
@@ -54,6 +57,8 @@ private:
     QList<ModelColumn> m_columns; // empty: every field
     std::function<bool(const RecordSet &, int)> m_keep;
     std::vector<int> m_rows;      // record-set rows shown, when filtered
+    int m_markColumn = -1;
+    std::function<QString(const RecordSet &, int)> m_note;
 };
 
 } // namespace zarvo

@@ -30,6 +30,14 @@ public:
     const qint64 *begin() const { return m_data->data(); }
     const qint64 *end() const { return m_data->data() + m_size; }
 
+    /// A copy that keeps seeing the ids as they are now: from here on, this view and the copy
+    /// each copy the list before changing it.
+    RowIds keep()
+    {
+        m_owned = false;
+        return *this;
+    }
+
     void push_back(qint64 id)
     {
         own();

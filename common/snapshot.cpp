@@ -277,6 +277,24 @@ void Snapshot::update()
     edits.clear();
 }
 
+SnapshotState Snapshot::save()
+{
+    return SnapshotState{rowids.keep(), pinned, deletedElsewhere, pos, currentDeleted, adding, newRow, edits};
+}
+
+void Snapshot::restore(const SnapshotState &state)
+{
+    rowids = state.rowids;
+    pinned = state.pinned;
+    deletedElsewhere = state.deletedElsewhere;
+    pos = state.pos;
+    currentDeleted = state.currentDeleted;
+    adding = state.adding;
+    newRow = state.newRow;
+    edits = state.edits;
+    m_block = -1; // the block read may hold values of the rolled-back writes
+}
+
 void Snapshot::remove()
 {
     if (adding || pos < 0 || pos >= int(rowids.size()) || currentDeleted)

@@ -97,6 +97,18 @@ public:
     void beforeWrite(const QString &tableLower, qint64 rowid, const Snapshot *writer, bool deleting);
 };
 
+/// What a record set's snapshot holds beside the store, kept to be put back (Transaction).
+struct SnapshotState {
+    RowIds rowids;
+    std::unordered_map<qint64, Row> pinned;
+    std::unordered_set<qint64> deletedElsewhere;
+    int pos = -1;
+    bool currentDeleted = false;
+    bool adding = false;
+    Row newRow;
+    QHash<int, QVariant> edits;
+};
+
 class Snapshot {
 public:
     Snapshot(std::shared_ptr<SessionImpl> session, const QString &sql, const QVariantList &params);
@@ -124,6 +136,8 @@ public:
     void dropDeletedCurrent();       // before a move away from a deleted row
     void update();
     void remove();
+    SnapshotState save();
+    void restore(const SnapshotState &state);
 
 private:
     Row fetch(qint64 rowid) const;

@@ -1,7 +1,9 @@
 #include "adminpass.h"
+#include "changelog.h"
 #include "adminwindows.h"
 #include "artwork.h"
 #include "dialogs.h"
+#include "module1.h"
 #include "uiutil.h"
 #include <QGroupBox>
 #include <QLabel>
@@ -70,12 +72,12 @@ bool AdminPass::load()
 
 void AdminPass::activated()
 {
-    if (!m_cameFromElsewhere)
-        return;
-    m_cameFromElsewhere = false;
-    m_current->clear();
-    m_new->clear();
-    m_confirm->clear();
+    if (m_cameFromElsewhere) {
+        m_cameFromElsewhere = false;
+        m_current->clear();
+        m_new->clear();
+        m_confirm->clear();
+    }
     m_current->setFocus();
 }
 
@@ -98,8 +100,11 @@ void AdminPass::accept()
                              BoxIcon::Exclamation);
             return;
         }
+        // The log records that the password changed, never the password.
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_admin, ChangeLog::Action::Change);
         m_admin.setValue(QStringLiteral("password"), m_new->text());
         m_admin.update();
+        logged.commit();
     } catch (const zarvo::DbError &e) {
         // The store failed: the old password stays in force and the boxes keep their text. The
         // title names the failure, not a wrong password the administrator did not type.

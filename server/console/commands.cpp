@@ -26,6 +26,7 @@ const QList<Command> &all()
         own(ID_CHANGEEMPLOYEEID, "ID_CHANGEEMPLOYEEID", "Change Employee ID");
         own(ID_TERMINALS, "ID_TERMINALS", "Terminals");
         own(ID_COMPANYINFO, "ID_COMPANYINFO", "Company Info");
+        own(ID_CHANGELOG, "ID_CHANGELOG", "Change Log");
 
         auto builtIn = [&t](int id, const char *name, const char *caption, const char *tip,
                             const char *status, const char *key) {
@@ -70,6 +71,7 @@ bool needsUnlocked(int id)
     case ID_EMPLOYEETABLE:
     case ID_CHANGEEMPLOYEEID:
     case ID_COMPANYINFO:
+    case ID_CHANGELOG:
         return true;
     default:
         return false;

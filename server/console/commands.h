@@ -24,6 +24,7 @@ enum Id {
     ID_CHANGEEMPLOYEEID = 1037,
     ID_TERMINALS = 1038,
     ID_COMPANYINFO = 1039,
+    ID_CHANGELOG = 1040,
     // Built-in commands of the menus
     ID_EDIT_UNDO = 57643,
     ID_EDIT_CUT = 57635,

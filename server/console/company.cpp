@@ -1,4 +1,5 @@
 #include "company.h"
+#include "changelog.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "module1.h"
@@ -197,12 +198,15 @@ void Company::okClicked()
         {"phone", m_phone},    {"permit", m_permit},   {"logo", m_logo}};
     const int before = m_rs.position();
     try {
-        if (m_rs.recordCount() < 1)
+        const bool adding = m_rs.recordCount() < 1;
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, adding ? ChangeLog::Action::Add : ChangeLog::Action::Change);
+        if (adding)
             m_rs.addNew();
         for (const auto &[name, box] : fields)
             m_rs.setValue(QString::fromLatin1(name),
                           box->text().isEmpty() ? QStringLiteral(" ") : box->text());
         m_rs.update();
+        logged.commit();
     } catch (const DbError &e) {
         // Nothing was written; what was typed stays in the boxes for another try.
         try {

@@ -3,6 +3,7 @@
 #include "adminpass.h"
 #include "artwork.h"
 #include "commands.h"
+#include "changelogwindow.h"
 #include "company.h"
 #include "consolewindow.h"
 #include "dialogs.h"
@@ -22,6 +23,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -43,6 +45,8 @@ VeloPunch::VeloPunch(QWidget *parent) : QMainWindow(parent)
 
     m_area = new QMdiArea(this);
     m_area->setObjectName(QStringLiteral("MdiArea"));
+    // Closing a window brings back the one used before it, as Ctrl+Tab goes to it first.
+    m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     m_background = zarvo::Artwork::consoleBackground();
     m_area->setBackground(QBrush(m_background));
     m_area->viewport()->installEventFilter(this);
@@ -62,6 +66,20 @@ VeloPunch::VeloPunch(QWidget *parent) : QMainWindow(parent)
         if (message.isEmpty())
             statusBar()->showMessage(QStringLiteral("Ready"));
     });
+
+    // Keys for the toolbar's commands that no menu holds, and Alt+F4 for "Exit" also where no
+    // window manager handles it. Kept off the commands themselves, which carry no keys.
+    const std::pair<int, QKeySequence> keys[] = {
+        {ID_LOGIN, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {ID_LOCK, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
+        {ID_CLOCK, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {ID_HELP_BUTT, QKeySequence(Qt::Key_F1)},
+        {ID_EXIT, QKeySequence(Qt::ALT | Qt::Key_F4)}};
+    for (const auto &[id, key] : keys) {
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setObjectName(command(id)->objectName() + QStringLiteral("_KEY"));
+        connect(shortcut, &QShortcut::activated, this, [this, id] { invoke(id); });
+    }
 
     connect(m_area, &QMdiArea::subWindowActivated, this, &VeloPunch::refreshWindowList);
     connect(&Module1::instance(), &Module1::adminLockedChanged, this, &VeloPunch::updateCommandStates);
@@ -146,6 +164,8 @@ void VeloPunch::buildMenus()
     admin->addAction(command(ID_NEWEMPLOYEE));
     admin->addSeparator();
     admin->addAction(command(ID_CHANGEEMPLOYEEID));
+    admin->addSeparator();
+    admin->addAction(command(ID_CHANGELOG));
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
     m_windowMenu->setObjectName(QStringLiteral("menuWindow"));
@@ -248,6 +268,7 @@ void VeloPunch::invoke(int id)
                 m_server->RebuildTerminalList();
             break;
         case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
+        case ID_CHANGELOG: ShowInsideConsole<ChangeLogWindow>(); break;
         case ID_VIEW_STATUS_BAR: statusBar()->setVisible(command(id)->isChecked()); break;
         case ID_WINDOW_CASCADE: InnerLayout::cascade(m_area); break;
         case ID_WINDOW_TILE_HORZ: InnerLayout::tile(m_area); break;

@@ -1,4 +1,5 @@
 #include "employee.h"
+#include "changelog.h"
 #include "lockablecombo.h"
 #include "clock.h"
 #include "dialogs.h"
@@ -349,6 +350,7 @@ bool Employee::writeRow(WriteMode mode)
     const bool save = mode == WriteMode::Save;
     const int before = m_rs.position();
     try {
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, save ? ChangeLog::Action::Add : ChangeLog::Action::Change);
         if (save)
             m_rs.addNew();
         m_rs.setValue(QStringLiteral("emp_id"), notNull(typed("emp_id").trimmed()));
@@ -373,6 +375,7 @@ bool Employee::writeRow(WriteMode mode)
         m_rs.setValue(QStringLiteral("status"), m_status->isChecked() ? 1 : 0);
         m_rs.setValue(QStringLiteral("Notes"), blankIfEmpty(m_notes->toPlainText()));
         m_rs.update();
+        logged.commit();
         return true;
     } catch (const DbError &e) {
         // Drop the pending new row or edits so the record set is left as it was.

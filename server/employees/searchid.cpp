@@ -1,6 +1,8 @@
 #include "searchid.h"
+#include "changelog.h"
 #include "artwork.h"
 #include "dialogs.h"
+#include "keyboard.h"
 #include "employee.h"
 #include "module1.h"
 #include "pointerzones.h"
@@ -95,6 +97,11 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     root->addWidget(resultGroup, 1);
     zarvo::installPointerZones(this, {m_idSearch, m_nameSearch, m_upload, m_delete},
                                {m_groups.begin(), m_groups.end()});
+
+    // Tab follows the layout: each group's box then its button, then the result list and its
+    // two buttons.
+    zarvo::Keyboard::setTabOrder({m_idBox, m_idSearch, m_nameBox, m_nameSearch, m_list, m_upload, m_delete});
+    setFocusConsoleOnClose(true);
 
     connect(m_idSearch, &QPushButton::clicked, this, &SearchID::searchById);
     connect(m_nameSearch, &QPushButton::clicked, this, &SearchID::searchByLastName);
@@ -209,16 +216,8 @@ void SearchID::deleteClicked()
         for (m_rs.moveFirst(); !m_rs.eof(); m_rs.moveNext()) {
             const QVariant v = m_rs.value(QStringLiteral("emp_id"));
             if (v.isValid() && v.toString() == id)
-                m_rs.remove();
+                ChangeLog::record(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Delete, [this] { m_rs.remove(); });
         }
     } catch (const DbError &) {
     }
-}
-
-void SearchID::closeEvent(QCloseEvent *event)
-{
-    if (WindowHost *host = windowHost())
-        if (QWidget *console = host->consoleWidget())
-            console->setFocus();
-    ConsoleWindow::closeEvent(event);
 }

@@ -26,9 +26,6 @@ public:
     /// The rows the list was last filled from.
     const zarvo::RecordSet &records() const { return m_rs; }
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     void searchById();
     void searchByLastName();

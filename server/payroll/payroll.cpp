@@ -97,6 +97,7 @@ Payroll::Payroll(QWidget *parent) : ConsoleWindow(parent)
     root->addWidget(listFrame, 3);
     root->addLayout(side, 2);
 
+    setFocusConsoleOnClose(true);
     connect(m_markAll, &QCheckBox::clicked, this, &Payroll::markAllClicked);
     connect(m_detail, &QPushButton::clicked, this, &Payroll::detailClicked);
     connect(m_summary, &QPushButton::clicked, this, &Payroll::summaryClicked);
@@ -164,6 +165,8 @@ void Payroll::startRun(PayrollRun *run)
 {
     // One run at a time; the window stays usable otherwise and punches go on meanwhile.
     m_run = run;
+    // The pressed button is disabled while the run lasts; the focus comes back to it after.
+    m_focusBeforeRun = focusWidget();
     m_detail->setEnabled(false);
     m_summary->setEnabled(false);
     setCursor(Qt::BusyCursor);
@@ -177,6 +180,8 @@ void Payroll::runFinished()
     m_run = nullptr;
     m_detail->setEnabled(true);
     m_summary->setEnabled(true);
+    if (m_focusBeforeRun)
+        m_focusBeforeRun->setFocus();
     unsetCursor();
     if (!run)
         return;

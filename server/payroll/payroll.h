@@ -48,4 +48,5 @@ private:
     QPushButton *m_summary = nullptr;
     QCheckBox *m_markAll = nullptr;
     QPointer<zarvo::PayrollRun> m_run;
+    QPointer<QWidget> m_focusBeforeRun;
 };

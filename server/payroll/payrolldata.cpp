@@ -1,4 +1,5 @@
 #include "payrolldata.h"
+#include "changelog.h"
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QSet>
@@ -202,8 +203,12 @@ QList<PayrollException> findExceptions(DatabaseSession &db, const PayPeriod &per
         if (e.found && (!wageValue(e.regWage) || !wageValue(e.otWage)))
             found.append(PayrollException{id, QVariant(), QVariant(), QVariant(), QVariant(), QStringLiteral("no-wage")});
         RecordSet rs = openPeriod(db, id, period);
+        const QSet<qint64> byHand = ChangeLog::handChangedTimesheetRows(db, id, period.from, period.to);
         for (; !rs.eof(); rs.moveNext()) {
             const QVariant day = rs.value(QStringLiteral("rsdate"));
+            if (byHand.contains(rs.bookmark()))
+                found.append(PayrollException{rs.text(QStringLiteral("emp_id")), day, QVariant(), QVariant(), QVariant(),
+                                              QStringLiteral("changed-by-hand")});
             if (!e.found) {
                 found.append(PayrollException{rs.text(QStringLiteral("emp_id")), day, QVariant(), QVariant(), QVariant(),
                                QStringLiteral("unknown-employee")});

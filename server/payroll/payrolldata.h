@@ -127,6 +127,7 @@ QString reportDate(const QDate &date);
 /// A pair or a day the runs cannot count, or count in a way a person should look at:
 /// "incomplete" (not counted), "past-midnight" (counted into the next day), "no-wage" (an
 /// employee with an empty wage), "unknown-employee" (punches of an ID that matches no employee),
+/// "changed-by-hand" (a day's row added or changed by hand: see the change log),
 /// "held-punch" (a punch a terminal kept while the server was away, set aside instead of being
 /// written: its time typed in `timeIn`, why and from which terminal in `note`).
 struct PayrollException {

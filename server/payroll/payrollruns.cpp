@@ -142,6 +142,9 @@ DetailCaptions detailCaptions(DatabaseSession &db, const PayPeriod &period,
 {
     DetailCaptions c;
     c.header = reportHeaderCaptions(db, period);
+    c.period = period;
+    if (employee)
+        c.ids = QStringList{employee->id};
     const PayPeriodTotals &t = totals;
     c.Label17 = c.Label23 = generalNumber(t.regular);
     c.Label18 = c.Label24 = generalNumber(t.overtime);

@@ -36,6 +36,10 @@ struct DetailCaptions {
     std::optional<QString> Label26, Label27; ///< reg_wage, ot_wage ("" for an empty wage)
     std::optional<QString> Label29, Label30; ///< regular and overtime earnings
     QString Label31 = QStringLiteral("0");   ///< total earnings
+    /// The run's period and employee (none when none was ticked): the preview lists the pairs
+    /// and rows of the period that need a look.
+    PayPeriod period;
+    QStringList ids;
 };
 
 /// Run-time captions of the summary report (its numbers come from the `summary` rows).

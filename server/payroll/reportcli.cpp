@@ -1,4 +1,5 @@
 #include "reportcli.h"
+#include "changelog.h"
 #include "database.h"
 #include "layout.h"
 #include "module1.h"
@@ -20,6 +21,8 @@ QString reportUsage()
         "  ZarvoReport summary    --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID]... [--csv FILE] [--xlsx FILE] [--pdf FILE] [--database FILE]\n"
         "  ZarvoReport detail     --from MM/DD/YYYY --to MM/DD/YYYY --employee ID [--csv FILE] [--xlsx FILE] [--pdf FILE] [--database FILE]\n"
         "  ZarvoReport exceptions --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID]... [--database FILE]\n"
+        "  ZarvoReport audit      --from MM/DD/YYYY --to MM/DD/YYYY [--employee ID] [--csv FILE] [--database FILE]\n"
+        "  ZarvoReport verify     [--database FILE]\n"
         "Dates may also be written YYYY-MM-DD. Without --employee, every employee in table order.\n");
 }
 
@@ -53,7 +56,8 @@ std::optional<Options> parse(const QStringList &args, const QString &defaultData
     }
     o.command = args.first();
     if (o.command != QLatin1String("summary") && o.command != QLatin1String("detail") &&
-        o.command != QLatin1String("exceptions")) {
+        o.command != QLatin1String("exceptions") && o.command != QLatin1String("audit") &&
+        o.command != QLatin1String("verify")) {
         problem = QStringLiteral("unknown command \"%1\"").arg(o.command);
         return std::nullopt;
     }
@@ -93,8 +97,14 @@ std::optional<Options> parse(const QStringList &args, const QString &defaultData
             o.database = v;
         }
     }
-    if (!haveFrom || !haveTo)
+    const bool verify = o.command == QLatin1String("verify");
+    if (verify && (haveFrom || haveTo || !o.employees.isEmpty() || !o.csv.isEmpty() || !o.xlsx.isEmpty() ||
+                   !o.pdf.isEmpty()))
+        problem = QStringLiteral("verify takes only --database");
+    else if (!verify && (!haveFrom || !haveTo))
         problem = QStringLiteral("--from and --to are both needed");
+    else if (o.command == QLatin1String("audit") && (o.employees.size() > 1 || !o.xlsx.isEmpty() || !o.pdf.isEmpty()))
+        problem = QStringLiteral("audit takes at most one --employee, and writes CSV only");
     else if (o.command == QLatin1String("detail") && o.employees.size() != 1)
         problem = QStringLiteral("detail needs exactly one --employee");
     else if (o.command == QLatin1String("exceptions") && (!o.csv.isEmpty() || !o.xlsx.isEmpty() || !o.pdf.isEmpty()))
@@ -133,6 +143,20 @@ ExportTable exceptionsTable(DatabaseSession &db, const Options &o)
     t.header = QStringList{"emp_id", "rsdate", "pair", "time_in", "time_out", "problem", "note"};
     for (const PayrollException &e : findExceptions(db, o.period, o.employees))
         t.rows.append({e.empId, e.rsdate, e.pair, e.timeIn, e.timeOut, e.problem, e.note});
+    return t;
+}
+
+/// The change log's entries of the period, oldest first.
+ExportTable auditTable(DatabaseSession &db, const Options &o)
+{
+    ExportTable t;
+    t.header = QStringList{"entry", "changed_at", "window", "action", "table", "row", "emp_id", "day", "before",
+                           "after", "hash"};
+    for (const ChangeLog::Entry &e : ChangeLog::entries(db, o.period.from, o.period.to, o.employees.value(0)))
+        t.rows.append({e.id, e.at.toString(Qt::ISODate), e.window, e.action, e.table, e.key,
+                       e.empId.isNull() ? QVariant() : QVariant(e.empId), e.day.isValid() ? QVariant(e.day) : QVariant(),
+                       e.before.isNull() ? QVariant() : QVariant(e.before),
+                       e.after.isNull() ? QVariant() : QVariant(e.after), e.hash});
     return t;
 }
 
@@ -204,6 +228,21 @@ int runReportCommand(const QStringList &args, const QString &defaultDatabase, QI
             report::applyCaptions(design, detailCaptions(db, o->period, ChosenEmployee{id, e.found ? e.name() : id},
                                                          f.totals));
             return writePdf(design, detailTable(f.rows), *o, err) ? ReportOk : ReportStoreFailed;
+        }
+        if (o->command == QLatin1String("audit"))
+            return writeOut(auditTable(db, *o), *o, out, err) ? ReportOk : ReportStoreFailed;
+        if (o->command == QLatin1String("verify")) {
+            const ChangeLog::Verdict v = ChangeLog::verify(db);
+            if (!v.intact) {
+                say(err, QStringLiteral("ZarvoReport: the change log of %1 is broken: %2").arg(o->database, v.problem));
+                return ReportLogBroken;
+            }
+            out.write(QStringLiteral("The change log of %1 is intact: %2 entries, last hash %3\n")
+                          .arg(o->database)
+                          .arg(v.entries)
+                          .arg(v.head)
+                          .toUtf8());
+            return ReportOk;
         }
         return writeOut(exceptionsTable(db, *o), *o, out, err) ? ReportOk : ReportStoreFailed;
     } catch (const DbError &e) {

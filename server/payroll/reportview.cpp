@@ -20,6 +20,27 @@ void bindWorkTable(report::PayrollReport &r)
     r.bind(rs);
 }
 
+// The line of exceptions under the preview's toolbar: the first page shows at once, the
+// exceptions follow on the next event-loop turn.
+void listExceptions(report::PayrollReport &(*which)(), QPointer<report::ReportPreview> preview,
+                    const PayPeriod &period, const QStringList &ids)
+{
+    which().setNotCounted(QStringLiteral("Looking for pairs that were not counted..."), {});
+    QTimer::singleShot(0, preview.data(), [which, period, ids] {
+        QList<PayrollException> found;
+        try {
+            found = findExceptions(Module1::instance().db, period, ids);
+        } catch (const DbError &e) {
+            which().setNotCounted(QStringLiteral("The pairs left out could not be listed: %1").arg(e.message()), {});
+            return;
+        }
+        QStringList lines;
+        for (const PayrollException &e : found)
+            lines << report::exceptionText(e);
+        which().setNotCounted(report::exceptionSummary(found), lines);
+    });
+}
+
 } // namespace
 
 void showDetailReport(QWidget *, const DetailCaptions &captions)
@@ -28,7 +49,12 @@ void showDetailReport(QWidget *, const DetailCaptions &captions)
     r.restoreDesign(); // captions a run leaves unset show the design's text, not the last run's
     report::applyCaptions(r.design(), captions);
     bindWorkTable(r);
-    r.show();
+    if (captions.ids.isEmpty()) { // no employee, nothing to look at
+        r.setNotCounted(QString(), {});
+        r.show();
+        return;
+    }
+    listExceptions(&report::detailReport, r.show(), captions.period, captions.ids);
 }
 
 void showSummaryReport(QWidget *, const SummaryCaptions &captions)
@@ -37,23 +63,7 @@ void showSummaryReport(QWidget *, const SummaryCaptions &captions)
     r.restoreDesign();
     report::applyCaptions(r.design(), captions);
     bindWorkTable(r);
-    r.setNotCounted(QStringLiteral("Looking for pairs that were not counted..."), {});
-    QPointer<report::ReportPreview> preview = r.show();
-    // The first page shows at once; the exceptions follow on the next event-loop turn.
-    QTimer::singleShot(0, preview.data(), [captions] {
-        QList<PayrollException> found;
-        try {
-            found = findExceptions(Module1::instance().db, captions.period, captions.ids);
-        } catch (const DbError &e) {
-            report::summaryReport().setNotCounted(
-                QStringLiteral("The pairs left out could not be listed: %1").arg(e.message()), {});
-            return;
-        }
-        QStringList lines;
-        for (const PayrollException &e : found)
-            lines << report::exceptionText(e);
-        report::summaryReport().setNotCounted(report::exceptionSummary(found), lines);
-    });
+    listExceptions(&report::summaryReport, r.show(), captions.period, captions.ids);
 }
 
 } // namespace zarvo

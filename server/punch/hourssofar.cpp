@@ -92,9 +92,4 @@ HoursSoFar hoursSoFar(DatabaseSession &db, const QString &employeeId, const QDat
 
 QString hoursFigure(double hours) { return QString::number(hours, 'f', 2); }
 
-QString hoursLine(const QString &today, const QString &week)
-{
-    return QStringLiteral("Today ") + today + QStringLiteral(" h \u00B7 This week ") + week + QStringLiteral(" h");
-}
-
 } // namespace zarvo

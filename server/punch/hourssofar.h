@@ -48,7 +48,5 @@ HoursSoFar hoursSoFar(DatabaseSession &db, const QString &employeeId, const QDat
 
 /// A figure as it travels and is shown: two decimals, '.' as the point ("3.75", "31.50").
 QString hoursFigure(double hours);
-/// The line under the result lines: "Today 3.75 h · This week 31.50 h".
-QString hoursLine(const QString &today, const QString &week);
 
 } // namespace zarvo

@@ -62,7 +62,7 @@ void PunchServer::hello(Slot *s, const Ext::HelloMsg &m)
     } else {
         offerAcceptBox(s);
     }
-    m_terminals.introduced(s->index, m.terminalId, m.hostName, m.clockMs, m.waiting, now);
+    m_terminals.introduced(s->index, m.terminalId, m.hostName, m.clockMs - Ext::toMs(now), m.waiting, now);
 }
 
 bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs,
@@ -81,6 +81,8 @@ bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::Pun
             else if (zarvo::isRecordedPunchReply(reply))
                 m_terminals.punched(index, zarvo::Clock::now());
         });
+        if (s->hello)
+            followWithHours(s, id, jobs, after);
     };
     // The seed's way, untouched, for every connection that never sent a frame.
     if (!s->reader && !bytes.contains(Ext::Start)) {
@@ -126,7 +128,8 @@ bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::Pun
                     m_terminals.punched(index, zarvo::Clock::now());
             });
         } else if (const auto m = Ext::parseStatus(p.fields)) {
-            m_terminals.reported(s->index, m->waiting, m->clockMs, zarvo::Clock::now());
+            const QDateTime now = zarvo::Clock::now();
+            m_terminals.reported(s->index, m->waiting, m->clockMs - Ext::toMs(now), now);
         } else {
             *fault = QStringLiteral("a malformed or unknown message (%1)").arg(type.left(16));
             return false;

@@ -7,7 +7,6 @@
 #include "protocol.h"
 #include "punchbatch.h"
 #include "punchlistener.h"
-#include "punchrule.h"
 #include "terminals.h"
 #include <QHostAddress>
 #include <QPointer>
@@ -68,13 +67,12 @@ PunchServer::PunchServer(QWidget *console)
     m_trimTimer->setSingleShot(true);
     m_trimTimer->setInterval(500);
     connect(m_trimTimer, &QTimer::timeout, this, &PunchServer::releaseMemoryLater);
-    zarvo::TerminalRegistry::setCurrent(&m_terminals);
+    keepTerminalHealth();
 }
 
 PunchServer::~PunchServer()
 {
-    if (zarvo::TerminalRegistry::current() == &m_terminals)
-        zarvo::TerminalRegistry::setCurrent(nullptr);
+    forgetTerminalHealth();
     for (auto &[index, s] : m_slots) {
         ::close(s->fd);
         delete s;
@@ -215,6 +213,7 @@ void PunchServer::answerReady(bool capped)
             if (s && !s->leaving && !replies[i].isEmpty())
                 send(s, replies[i]);
         }
+        sendHoursDue();
     }
     for (const auto &[index, why] : faulty)
         closeForBadMessage(index, why);

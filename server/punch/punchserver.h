@@ -145,6 +145,16 @@ private:
     void hello(Slot *s, const zarvo::ProtocolExt::HelloMsg &m);
     void closeForBadMessage(qint64 index, const QString &why);
 
+    // Terminal health and the hours after a punch (punchhealth.cpp).
+    void keepTerminalHealth();
+    void forgetTerminalHealth();
+    /// For a terminal that speaks the extension, the seed job just added to `jobs` is followed,
+    /// once answered and stored, by the employee's hours in a frame of its own.
+    void followWithHours(Slot *s, const QString &employeeId, QList<zarvo::PunchJob> &jobs,
+                         QList<std::function<void(const QString &failure, const QByteArray &reply)>> &after);
+    /// After a batch's replies went out: the hours frames of its recorded punches.
+    void sendHoursDue();
+
     // Punches and boxes (punchserver.cpp).
     void showAcceptBox(qint64 index);
     void acceptBoxDismissed(qint64 index);
@@ -189,4 +199,5 @@ private:
     int m_openAcceptBoxes = 0;
     QSet<QString> m_openErrorBoxes;   ///< texts of error boxes still open
     zarvo::TerminalRegistry m_terminals;
+    QList<QPair<qint64, QString>> m_hoursDue; ///< (slot, employee) whose hours follow its reply
 };

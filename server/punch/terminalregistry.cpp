@@ -49,6 +49,8 @@ void TerminalRegistry::detach(qint64 slot, const QDateTime &at, bool forgetIfUnu
 {
     Terminal *t = ofSlot(slot);
     m_slotKey.remove(slot);
+    if (m_slotKey.isEmpty())
+        m_slotKey.squeeze(); // a flood of connections that came and went leaves nothing behind
     if (!t)
         return;
     ++m_revision;
@@ -101,39 +103,40 @@ void TerminalRegistry::connected(qint64 slot, const QString &address, const QDat
 }
 
 void TerminalRegistry::introduced(qint64 slot, const QString &terminalId, const QString &hostName,
-                                  qint64 terminalClockMs, int waiting, const QDateTime &at)
+                                  qint64 aheadMs, int waiting, const QDateTime &at)
 {
     const QString key = QStringLiteral("id:") + terminalId;
     QString address;
+    quint64 listedAt = 0;
     if (const Terminal *before = ofSlot(slot)) {
         address = before->address;
+        listedAt = before->firstSeen;
         if (before->key != key)
             detach(slot, at, true);
     }
     const QString name = hostName.trimmed().isEmpty() ? address : hostName.trimmed().left(MaxNameLength);
-    entry(key, name, address).name = name;
+    const bool isNew = !m_terminals.contains(key);
+    Terminal &named = entry(key, name, address);
+    named.name = name;
+    if (isNew && listedAt)
+        named.firstSeen = listedAt; // it keeps the place its connection had in the list
     if (m_slotKey.value(slot) != key)
         attach(slot, key, at);
     Terminal &t = m_terminals[key];
     t.waiting = std::max(waiting, -1);
-    setClock(t, terminalClockMs, at);
+    t.clockOffsetMs = aheadMs;
     ++m_revision;
 }
 
-void TerminalRegistry::reported(qint64 slot, int waiting, qint64 terminalClockMs, const QDateTime &at)
+void TerminalRegistry::reported(qint64 slot, int waiting, qint64 aheadMs, const QDateTime &at)
 {
     Terminal *t = ofSlot(slot);
     if (!t)
         return;
     t->waiting = std::max(waiting, -1);
     t->lastSeen = at;
-    setClock(*t, terminalClockMs, at);
+    t->clockOffsetMs = aheadMs;
     ++m_revision;
-}
-
-void TerminalRegistry::setClock(Terminal &t, qint64 terminalClockMs, const QDateTime &at)
-{
-    t.clockOffsetMs = terminalClockMs - at.toMSecsSinceEpoch();
 }
 
 void TerminalRegistry::punched(qint64 slot, const QDateTime &at)

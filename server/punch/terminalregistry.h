@@ -45,10 +45,11 @@ public:
     void connected(qint64 slot, const QString &address, const QDateTime &at);
     /// The terminal on `slot` introduced itself (extension hello): from now on it is known by
     /// its own id, across reconnections and address changes.
-    void introduced(qint64 slot, const QString &terminalId, const QString &hostName, qint64 terminalClockMs,
+    /// `aheadMs`: how far its clock is ahead of the server's (negative: behind).
+    void introduced(qint64 slot, const QString &terminalId, const QString &hostName, qint64 aheadMs,
                     int waiting, const QDateTime &at);
     /// It reported the punches it holds and its clock.
-    void reported(qint64 slot, int waiting, qint64 terminalClockMs, const QDateTime &at);
+    void reported(qint64 slot, int waiting, qint64 aheadMs, const QDateTime &at);
     /// A punch from it was recorded.
     void punched(qint64 slot, const QDateTime &at);
     void disconnected(qint64 slot, const QDateTime &at);
@@ -68,7 +69,6 @@ private:
     Terminal *ofSlot(qint64 slot);
     void attach(qint64 slot, const QString &key, const QDateTime &at);
     void detach(qint64 slot, const QDateTime &at, bool forgetIfUnused);
-    void setClock(Terminal &t, qint64 terminalClockMs, const QDateTime &at);
     void forget(const QString &key);
     void forgetBefore(const QDate &day);
 

@@ -1,5 +1,8 @@
 #include "consolewindow.h"
+#include "dialogs.h"
 #include "innerlayout.h"
+#include "keyboard.h"
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -10,7 +13,47 @@ WindowHost *g_host = nullptr;
 void setWindowHost(WindowHost *host) { g_host = host; }
 WindowHost *windowHost() { return g_host; }
 
-ConsoleWindow::ConsoleWindow(QWidget *parent) : QWidget(parent) {}
+ConsoleWindow::ConsoleWindow(QWidget *parent) : QWidget(parent)
+{
+    static const bool hooked = (zarvo::Dialogs::setAfterBox(&ConsoleWindow::afterBox), true);
+    Q_UNUSED(hooked)
+    zarvo::Keyboard::install(this);
+    // Remembered here: the inner window's frame clears its focus when another window comes up.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && isAncestorOf(now))
+            m_lastFocus = now;
+    });
+}
+
+void ConsoleWindow::afterBox(QWidget *parent)
+{
+    for (QWidget *w = parent; w; w = w->parentWidget())
+        if (auto *inner = qobject_cast<ConsoleWindow *>(w))
+            return inner->isLoaded() ? inner->enterWindow(false) : void();
+}
+
+void ConsoleWindow::enterWindow(bool opening)
+{
+    // The control of this window that had the focus last, if it can still take it; else where
+    // typing starts.
+    QWidget *last = opening ? nullptr : m_lastFocus.data();
+    if (!last || last == this || !last->isEnabled() || !last->isVisible() || last->focusPolicy() == Qt::NoFocus)
+        last = zarvo::Keyboard::firstInput(this);
+    if (last)
+        last->setFocus(Qt::OtherFocusReason);
+    activated();
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent *event)
+{
+    // Only the focus this window holds goes back: a window it opened on its way out keeps it.
+    QWidget *focus = window()->focusWidget();
+    if (m_focusConsoleOnClose && focus && isAncestorOf(focus))
+        if (WindowHost *host = windowHost())
+            if (QWidget *console = host->consoleWidget())
+                console->setFocus();
+    QWidget::closeEvent(event);
+}
 
 void ConsoleWindow::closeWindow()
 {
@@ -28,7 +71,7 @@ MdiWindowHost::MdiWindowHost(QMdiArea *area, QWidget *console)
             return;
         auto *w = qobject_cast<ConsoleWindow *>(frame->widget());
         if (w && w->isLoaded())
-            w->activated();
+            w->enterWindow(false);
     });
 }
 
@@ -78,6 +121,6 @@ ConsoleWindow *MdiWindowHost::showInside(const QString &key,
     if (frame->size() != opened)
         InnerLayout::placeNew(m_area, frame); // its load resized it: placed again, wholly in view
     m_area->setActiveSubWindow(frame);
-    w->activated();
+    w->enterWindow(true);
     return w;
 }

@@ -16,16 +16,29 @@ public:
     explicit ConsoleWindow(QWidget *parent = nullptr);
     /// The window's load step, run once when it is first opened; false closes it again.
     virtual bool load() { return true; }
-    /// Runs each time the window becomes the active inner window.
+    /// Runs each time the window becomes the active inner window, after the focus has gone to
+    /// where typing starts (see enterWindow).
     virtual void activated() {}
     /// Closes the window together with its frame inside the console.
     void closeWindow();
     /// True once the load step has succeeded.
     bool isLoaded() const { return m_loaded; }
 
+protected:
+    /// Whenever the window closes, the keyboard focus goes back to the console window.
+    void setFocusConsoleOnClose(bool on) { m_focusConsoleOnClose = on; }
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     friend class MdiWindowHost;
+    /// The window opens (`opening`) or becomes active again: the focus goes to its first input,
+    /// or on coming back to the control that had it; then activated() runs.
+    void enterWindow(bool opening);
+    /// A box over one of the inner windows has closed: that window becomes active again.
+    static void afterBox(QWidget *parent);
     bool m_loaded = false;
+    bool m_focusConsoleOnClose = false;
+    QPointer<QWidget> m_lastFocus;
 };
 
 /// Hosts the inner windows: at most one of each, brought forward when already open.

@@ -1,5 +1,6 @@
-// ZarvoServer: opens punched.mdb in the program's folder, then shows the console.
+// ZarvoServer: opens punched.mdb (Module1::databasePath), then shows the console.
 #include "artwork.h"
+#include "backups.h"
 #include "dialogs.h"
 #include "module1.h"
 #include "operatornotices.h"
@@ -26,6 +27,8 @@ int main(int argc, char **argv)
     }
     int result = 1;
     std::shared_ptr<zarvo::BackgroundStoreCheck> wholeCheck;
+    // A copy of the file at start and once a day, written beside the punches.
+    DatabaseBackups backups(Module1::databasePath(), Module1::databasePassword());
     {
         VeloPunch console;
         QObject::connect(&console, &VeloPunch::closed, &app, &QApplication::quit);
@@ -41,10 +44,16 @@ int main(int argc, char **argv)
             wholeCheck->onDone(&console, [&console](const QString &fault) {
                 if (!fault.isEmpty() && console.punchServer())
                     console.punchServer()->notices()->storeProblem(
-                        QStringLiteral("The check of the database file ") + Module1::programFolder()
-                        + QStringLiteral("/punched.mdb found damage: ") + fault
+                        QStringLiteral("The check of the database file ") + Module1::databasePath()
+                        + QStringLiteral(" found damage: ") + fault
                         + QStringLiteral("\r\rPunches may fail to be stored. Restore the file from a backup soon."));
             });
+        QObject::connect(&backups, &DatabaseBackups::failed, &console, [&console](const QString &text) {
+            if (console.punchServer())
+                console.punchServer()->notices()->storeProblem(text);
+        });
+        backups.backUpNow();
+        backups.startDaily();
         result = app.exec();
     }
     // The console and its terminal connections are gone; closing the last connection merges
@@ -53,6 +62,7 @@ int main(int argc, char **argv)
     // seconds even on a large file, so ours is the last.
     if (wholeCheck)
         wholeCheck->waitFor(30000);
+    backups.waitForIdle(120000);
     Module1::instance().db.close();
     return result;
 }

@@ -1,5 +1,6 @@
 #include "module1.h"
 #include "clock.h"
+#include "datafolder.h"
 #include "layout.h"
 #include "serverlayout.h"
 #include "storecheck.h"
@@ -25,7 +26,8 @@ QString Module1::programFolder()
 
 QString Module1::databasePath()
 {
-    return programFolder() + QStringLiteral("/punched.mdb");
+    const QString name = QStringLiteral("punched.mdb");
+    return zarvo::databaseFolder(programFolder(), name) + QLatin1Char('/') + name;
 }
 
 QString Module1::databaseFolder()
@@ -56,7 +58,8 @@ void Module1::openDatabase()
                              + QStringLiteral("\r\rRestore it from a backup, then start the server again."));
     // Nor may a file that cannot be written get as far as the store opening it read-only.
     if (file.isFile() && !file.isWritable())
-        throw zarvo::DbError(zarvo::unwritableFault(path));
+        throw zarvo::DbError(zarvo::unwritableFault(path)
+                             + zarvo::databaseAccessHint(programFolder(), QStringLiteral("punched.mdb")));
     db.open(path, databasePassword());
     // A newer program's file is never worked on (nor changed) by an older one.
     const int version = zarvo::layoutVersion(db);

@@ -28,7 +28,8 @@ public:
 
     /// Folder of the running executable (never the current directory).
     static QString programFolder();
-    /// The server's database file; every part that needs its place (or the folder beside it,
+    /// The server's database file, beside the program or where the packages keep it
+    /// (zarvo::databaseFolder); every part that needs its place (or the folder beside it,
     /// where the copies go) asks here.
     static QString databasePath();
     /// Folder of punched.mdb, where the server's data and settings file (zarvo.ini) live.

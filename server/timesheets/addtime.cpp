@@ -1,6 +1,8 @@
 #include "addtime.h"
+#include "changelog.h"
 #include "clock.h"
 #include "dialogs.h"
+#include "keyboard.h"
 #include "module1.h"
 #include "slotpicker.h"
 #include "timesheetshared.h"
@@ -89,6 +91,9 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
     root->addLayout(top);
     root->addLayout(keys);
     root->addStretch();
+
+    // Tab follows the layout: the pickers, the buttons beside them, then the row below.
+    zarvo::Keyboard::setTabOrder({m_times[5], m_new, m_save, m_prev, m_next, m_empId, m_search, m_date, m_edit, m_delete});
 
     // Before loading, the window is as viewing leaves it.
     m_save->setEnabled(false);
@@ -234,6 +239,7 @@ void AddTime::newClicked()
     m_new->setEnabled(false);
     for (SlotPicker *t : m_times)
         t->showStored({});
+    m_times[0]->setFocus(); // typing starts in the first time
 }
 
 void AddTime::saveClicked()
@@ -245,9 +251,11 @@ void AddTime::saveClicked()
     }
     const int before = m_rs.position();
     try {
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Add);
         m_rs.addNew();
         assignFields();
         m_rs.update();
+        logged.commit();
     } catch (const DbError &e) {
         // Nothing was written: drop the new row and keep what was entered, so it can be saved again.
         try {
@@ -272,14 +280,17 @@ void AddTime::editClicked()
         m_editing = true;
         setPickersEnabled(true);
         m_new->setEnabled(false);
+        m_times[0]->setFocus();
         return;
     }
     m_editing = false;
     if (m_rs.bof() || m_rs.eof())
         return;
     try {
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Change);
         assignFields();
         m_rs.update();
+        logged.commit();
     } catch (const DbError &) {
         return; // a row deleted meanwhile is refused by the store; nothing else is touched
     }
@@ -296,7 +307,9 @@ void AddTime::deleteClicked()
                          BoxButtons::YesNo) != BoxAnswer::Yes)
         return;
     try {
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_rs, ChangeLog::Action::Delete);
         m_rs.remove();
+        logged.commit();
     } catch (const DbError &) {
         // No current row (or it is gone already): nothing to delete.
     }
@@ -309,6 +322,7 @@ void AddTime::searchClicked()
         m_searching = true;
         m_empId->setReadOnly(false);
         m_date->setEnabled(true);
+        m_empId->setFocus();
         return;
     }
     m_searching = false;

@@ -1,14 +1,15 @@
 #include "timesheets.h"
+#include "changelog.h"
 #include "addtime.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "module1.h"
 #include "recordsetmodel.h"
 #include "timesheetshared.h"
-#include <QCloseEvent>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -129,6 +130,19 @@ Timesheets::Timesheets(QWidget *parent) : ConsoleWindow(parent)
     m_empList->viewport()->installEventFilter(this);
     m_timeList->viewport()->installEventFilter(this);
     m_empList->installEventFilter(this);
+    // Choosing a row with the keys counts as the click too (a mouse press waits for its release).
+    auto byKeyboard = [](QTreeView *list) {
+        return list->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton && selectedRow(list) >= 0;
+    };
+    connect(m_empList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, byKeyboard] {
+        if (byKeyboard(m_empList))
+            employeeChosen();
+    });
+    connect(m_timeList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, byKeyboard] {
+        if (byKeyboard(m_timeList))
+            timeListClicked();
+    });
+    setFocusConsoleOnClose(true);
     connect(m_add, &QPushButton::clicked, this, [] { ShowInsideConsole<AddTime>(); });
     connect(m_edit, &QPushButton::clicked, this, &Timesheets::editClicked);
     connect(m_delete, &QPushButton::clicked, this, &Timesheets::deleteClicked);
@@ -198,6 +212,16 @@ void Timesheets::employeeChosen()
     if (!m_times.isOpen())
         return; // the listing failed (and said so); the window stays
     m_listedId = id;
+    // Rows changed by hand carry a mark beside their day (the log is only read: a log that
+    // cannot be read leaves the rows unmarked).
+    QSet<qint64> byHand;
+    try {
+        byHand = ChangeLog::handChangedTimesheetRows(Module1::instance().db, id, from, to);
+    } catch (const DbError &) {
+    }
+    m_timeModel->setMarker(kDateColumn, [byHand](const RecordSet &rs, int record) {
+        return byHand.contains(rs.bookmarkAt(record)) ? QStringLiteral("Changed by hand") : QString();
+    });
     // The select ignores letter case; only the employee's own rows, exactly, are listed.
     const int idField = int(m_times.fieldNames().indexOf(QStringLiteral("emp_id")));
     const int dateField = int(m_times.fieldNames().indexOf(QStringLiteral("rsdate")));
@@ -245,7 +269,9 @@ void Timesheets::deleteClicked()
         m_times.setPosition(record);
         if (!Timesheet::rowIs(m_times, m_listedId, day))
             return;
+        ChangeLog::HandChange logged(Module1::instance().db, objectName(), m_times, ChangeLog::Action::Delete);
         m_times.remove();
+        logged.commit();
         m_times.setPosition(-1); // leaves the deleted row, which drops it from the set
     } catch (const DbError &e) {
         Dialogs::message(this, QStringLiteral("The time record could not be deleted: %1").arg(e.message()),
@@ -267,12 +293,4 @@ bool Timesheets::eventFilter(QObject *watched, QEvent *event)
             employeeChosen();
     }
     return ConsoleWindow::eventFilter(watched, event);
-}
-
-void Timesheets::closeEvent(QCloseEvent *event)
-{
-    if (WindowHost *host = windowHost())
-        if (QWidget *console = host->consoleWidget())
-            console->setFocus();
-    ConsoleWindow::closeEvent(event);
 }

@@ -332,7 +332,11 @@ private slots:
         rig.openConnected();
         boxes.answers = {zarvo::BoxAnswer::No, zarvo::BoxAnswer::Yes};
         auto *exit = rig.window->findChild<QPushButton *>("PushButton1");
-        exit->click();
+        // From the keyboard: Tab past "konek" to the button, and Enter presses it.
+        QTest::keyClick(rig.id(), Qt::Key_Tab);
+        QTest::keyClick(rig.window->focusWidget(), Qt::Key_Tab);
+        QCOMPARE(rig.window->focusWidget(), exit);
+        QTest::keyClick(exit, Qt::Key_Return);
         QCOMPARE(boxes.last().text, QString("Are You Sure to Exit Zarvo Punch"));
         QCOMPARE(boxes.last().title, QString("You're About to Close Zarvo Punch Clock"));
         QCOMPARE(boxes.last().icon, BoxIcon::Question);

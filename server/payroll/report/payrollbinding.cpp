@@ -97,10 +97,12 @@ QString exceptionText(const PayrollException &e)
 
 QString exceptionSummary(const QList<PayrollException> &exceptions)
 {
-    int incomplete = 0, pastMidnight = 0, others = 0;
+    int incomplete = 0, pastMidnight = 0, byHand = 0, others = 0;
     for (const PayrollException &e : exceptions) {
         if (e.problem == QLatin1String("incomplete"))
             ++incomplete;
+        else if (e.problem == QLatin1String("changed-by-hand"))
+            ++byHand;
         else if (e.problem == QLatin1String("past-midnight"))
             ++pastMidnight;
         else
@@ -114,6 +116,8 @@ QString exceptionSummary(const QList<PayrollException> &exceptions)
         parts << pairs(incomplete) + QStringLiteral(" not counted (incomplete)");
     if (pastMidnight)
         parts << pairs(pastMidnight) + QStringLiteral(" past midnight (counted into the next day)");
+    if (byHand)
+        parts << (byHand == 1 ? QStringLiteral("1 row changed by hand") : QStringLiteral("%1 rows changed by hand").arg(byHand));
     if (others)
         parts << (others == 1 ? QStringLiteral("1 other exception") : QStringLiteral("%1 other exceptions").arg(others));
     return parts.join(QStringLiteral("; ")) + QLatin1Char('.');

@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace zarvo::report {
@@ -67,6 +68,9 @@ ReportPreview::ReportPreview(const QString &designName, const QString &caption, 
     action("SaveAsPdf", QStringLiteral("Save as PDF…"), &ReportPreview::pdfClicked);
     m_export = action("Export", QStringLiteral("Export…"), &ReportPreview::exportClicked);
     m_export->setEnabled(false);
+    // The bar's commands are reached with Tab and pressed with Enter, like any other button.
+    for (QToolButton *b : m_toolBar->findChildren<QToolButton *>())
+        b->setFocusPolicy(Qt::TabFocus);
 
     m_noticeLine = new QWidget(this);
     m_noticeLine->setObjectName(QStringLiteral("NotCountedLine"));

@@ -26,7 +26,7 @@ using zarvo::BoxIcon;
 namespace {
 const QList<int> kAdminCommands = {ID_TIMESHEETS, ID_NEWEMPLOYEE, ID_CHANGEADMINPASSWORD,
                                    ID_PAYROLLREPORTS, ID_EMPLOYEETABLE, ID_CHANGEEMPLOYEEID,
-                                   ID_COMPANYINFO};
+                                   ID_COMPANYINFO, ID_CHANGELOG};
 const QList<int> kAlwaysOn = {ID_TERMINALS, ID_EXIT, ID_LOGIN, ID_CLOCK, ID_LOCK, ID_HELP_BUTT,
                               ID_MANUAL, ID_ABOUTVELOPUNCHCLOCK};
 const QList<int> kEdit = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
@@ -100,6 +100,7 @@ private slots:
         own(1037, "ID_CHANGEEMPLOYEEID", "Change Employee ID");
         own(1038, "ID_TERMINALS", "Terminals");
         own(1039, "ID_COMPANYINFO", "Company Info");
+        own(1040, "ID_CHANGELOG", "Change Log");
         QTest::newRow("undo") << 57643 << "ID_EDIT_UNDO" << "&Undo" << "Undo" << "Undo the last action" << "Ctrl+Z";
         QTest::newRow("cut") << 57635 << "ID_EDIT_CUT" << "Cu&t" << "Cut"
                              << "Cut the selection and put it on the Clipboard" << "Ctrl+X";
@@ -155,7 +156,8 @@ private slots:
         QCOMPARE(list->toolTip(), QString("Toggle ToolBar"));
         QCOMPARE(list->statusTip(), QString("Show or hide the toolbar"));
         QCOMPARE(entries(menu("menuAdministrator")->actions()),
-                 QStringList({"Payroll Reports", "Employee Table", "-", "New Employee", "-", "Change Employee ID"}));
+                 QStringList({"Payroll Reports", "Employee Table", "-", "New Employee", "-", "Change Employee ID", "-",
+                              "Change Log"}));
         QCOMPARE(entries(menu("menuWindow")->actions()), QStringList({"&Cascade", "&Tile", "&Arrange Icons", "-"}));
         QCOMPARE(entries(menu("menuHelp")->actions()), QStringList({"Manual", "-", "About Zarvo Punch Clock"}));
         // The menus hold the very actions of the command table.
@@ -226,6 +228,7 @@ private slots:
         QTest::newRow("Company Info") << int(ID_COMPANYINFO) << "Company" << true;
         QTest::newRow("Time Sheets") << int(ID_TIMESHEETS) << "Timesheets" << true;
         QTest::newRow("Payroll Reports") << int(ID_PAYROLLREPORTS) << "Payroll" << true;
+        QTest::newRow("Change Log") << int(ID_CHANGELOG) << "ChangeLogWindow" << true;
     }
     void commandOpensOneWindow()
     {

@@ -1,6 +1,8 @@
 // ZarvoReport's commands: the CSV of each, the files, the exit statuses and their messages,
 // and that the database is only read.
 #include "payrollfixture.h"
+#include "changelog.h"
+#include "clock.h"
 #include "reportcli.h"
 #include <QBuffer>
 #include <QFile>
@@ -200,6 +202,40 @@ private slots:
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains("refusing to write over the database"));
         QCOMPARE(m_t->db.countRows("Employee"), 3);
+    }
+
+    // The change log: its entries by day and employee, the exceptions count the rows changed by
+    // hand, and verify vouches for the chain or names the first entry that does not fit.
+    void changeLogCommands()
+    {
+        Clock::setFixed(QDateTime(QDate(2024, 1, 10), QTime(9, 0)));
+        RecordSet rs;
+        rs.open(m_t->db, "Select * from timesheet where emp_id = 'E1' and rsdate = #01/05/2024#");
+        ChangeLog::record(m_t->db, "AddTime", rs, ChangeLog::Action::Change, [&] {
+            rs.setValue("in1", "07:45:00");
+            rs.update();
+        });
+        Clock::clearFixed();
+        const QStringList period{"--from", "01/01/2024", "--to", "01/31/2024"};
+        Result r = run(QStringList{"exceptions", "--employee", "E1"} + period);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("E1,2024-01-05,,,,changed-by-hand\r\n"), qPrintable(r.out));
+        r = run(QStringList{"audit", "--from", "2024-01-10", "--to", "2024-01-10"});
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QString("entry,changed_at,window,action,table,row,emp_id,day,before,after,hash"));
+        QVERIFY2(lines[1].startsWith("1,2024-01-10T09:00:00,AddTime,change,timesheet,1,E1,2024-01-05,"), qPrintable(lines[1]));
+        QCOMPARE(run(QStringList{"audit", "--employee", "E2"} + period).out.count("\r\n"), 1);
+        QCOMPARE(run(QStringList{"audit", "--from", "2024-01-11", "--to", "2024-01-31"}).out.count("\r\n"), 1);
+        r = run({"verify"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.startsWith("The change log of " + m_t->path + " is intact: 1 entries, last hash "), qPrintable(r.out));
+        QCOMPARE(run({"verify", "--from", "01/01/2024"}).status, 2);
+        m_t->db.execScript("DROP TRIGGER change_log_kept; UPDATE change_log SET after_values = '{}'");
+        r = run({"verify"});
+        QCOMPARE(r.status, 4);
+        QVERIFY2(r.err.contains("is broken: entry 1 does not match its hash"), qPrintable(r.err));
     }
 };
 

@@ -2,12 +2,10 @@
 // Terminals window listing it.
 #include "tst_punchserver_support.h"
 #include "consolewindow.h"
-#include "terminalhealth.h"
 #include "terminals.h"
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTreeWidget>
 
 using namespace punchtest;
@@ -32,16 +30,6 @@ QStringList listed(Terminals *w)
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         out << list->topLevelItem(i)->text(0);
     return out;
-}
-
-/// The health table's cell of the row whose first cell starts with `name`.
-QModelIndex healthCell(Terminals *w, const QString &name, int column)
-{
-    QAbstractItemModel *m = w->findChild<QTreeView *>(QStringLiteral("TerminalHealth"))->model();
-    for (int r = 0; r < m->rowCount(); ++r)
-        if (m->index(r, 0).data().toString().startsWith(name))
-            return m->index(r, column);
-    return {};
 }
 
 /// A console with its inner-window host around the server of a test.
@@ -132,43 +120,6 @@ private slots:
         QTRY_VERIFY(!findInsideConsole<Terminals>());
         c.s.server->RebuildTerminalList();
         QVERIFY(listed(findInsideConsole<Terminals>()).isEmpty());
-    }
-
-    void healthTableFollowsTheTerminalsWhileOpen()
-    {
-        BoxRecorder boxes;
-        boxes.autoDismissAsync = true;
-        Console c;
-        c.s.addEmployees(1, 3);
-        auto front = connectFrom(c.s, "127.0.0.2");
-        auto back = connectFrom(c.s, "127.0.0.3");
-        QCOMPARE(readAtLeast(*front, 3), QByteArray("CRA"));
-        QCOMPARE(readAtLeast(*back, 3), QByteArray("CRA"));
-        c.s.server->RebuildTerminalList();
-        auto *w = findInsideConsole<Terminals>();
-        QVERIFY(w);
-        using Col = TerminalHealthModel::Column;
-        QTRY_VERIFY(healthCell(w, "127.0.0.2", Col::Name).isValid());
-        QVERIFY(healthCell(w, "127.0.0.3", Col::Connection).data().toString().startsWith("since "));
-        // The window stays open: a punch, a skewed clock and a departure show up by themselves.
-        front->write("E1");
-        QCOMPARE(readAtLeast(*front, 3), QByteArray("RINFirst1 Last1"));
-        const qint64 slotOfBack = c.s.server->connectedTerminals().last().first;
-        c.s.server->terminalRegistry()->reported(slotOfBack, 3, zarvo::Clock::now().toMSecsSinceEpoch() - 7 * 60'000,
-                                                 zarvo::Clock::now());
-        QTRY_COMPARE(healthCell(w, "127.0.0.2", Col::PunchesToday).data().toString(), QString("1"));
-        QVERIFY(!healthCell(w, "127.0.0.2", Col::LastPunch).data().toString().isEmpty());
-        QTRY_COMPARE(healthCell(w, "127.0.0.3", Col::ClockOffset).data().toString(), QString("7 min 0 s behind"));
-        QCOMPARE(healthCell(w, "127.0.0.3", Col::Waiting).data().toString(), QString("3"));
-        QCOMPARE(healthCell(w, "127.0.0.3", Col::ClockOffset).data(Qt::ForegroundRole).value<QColor>(), QColor(0xb0, 0, 0));
-        QVERIFY(!healthCell(w, "127.0.0.2", Col::ClockOffset).data(Qt::ForegroundRole).isValid());
-        front->disconnectFromHost();
-        QTRY_VERIFY(healthCell(w, "127.0.0.2", Col::Connection).data().toString().startsWith("away, last seen "));
-        const QColor grey = QPalette().color(QPalette::Disabled, QPalette::Text);
-        QCOMPARE(healthCell(w, "127.0.0.2", Col::Name).data(Qt::ForegroundRole).value<QColor>(), grey);
-        QVERIFY(!healthCell(w, "127.0.0.3", Col::Name).data(Qt::ForegroundRole).isValid());
-        // The address list beside it is the rebuilt table, as it always was.
-        QCOMPARE(listed(w), QStringList({"127.0.0.2", "127.0.0.3"}));
     }
 
     void windowListsTheTableInTableOrder()
