@@ -350,7 +350,9 @@ qint64 DatabaseSession::countRows(const QString &table)
 
 Transaction::Transaction(DatabaseSession &db, std::initializer_list<RecordSet *> writers) : m_db(db)
 {
-    if (sqlite3_exec(requireOpen(db.impl()), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    sqlite3 *h = requireOpen(db.impl());
+    m_nested = sqlite3_get_autocommit(h) == 0;
+    if (sqlite3_exec(h, m_nested ? "SAVEPOINT zarvo_part" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(db.handle());
     for (RecordSet *rs : writers)
         if (rs && rs->d)
@@ -360,7 +362,8 @@ Transaction::Transaction(DatabaseSession &db, std::initializer_list<RecordSet *>
 Transaction::~Transaction()
 {
     if (m_open && m_db.handle()) {
-        sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(m_db.handle(), m_nested ? "ROLLBACK TO zarvo_part; RELEASE zarvo_part" : "ROLLBACK", nullptr,
+                     nullptr, nullptr);
         m_db.impl()->forgetTableRows();
         for (const Writer &w : m_writers)
             if (w.rs->d.get() == w.opened)
@@ -370,7 +373,7 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    if (sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_exec(m_db.handle(), m_nested ? "RELEASE zarvo_part" : "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(m_db.handle());
     m_open = false;
 }
