@@ -125,7 +125,7 @@ void TerminalLink::onConnected()
     setState(State::Negotiating);
     m_deadline->start(NegotiateTimeoutMs);
     m_helloSentMs = nowMs();
-    m_socket->write(Ext::helloFrame({QLatin1String(Ext::Version), m_identity.id, m_hostName, m_helloSentMs, m_waiting}));
+    m_socket->write(Ext::helloFrame({QLatin1String(Ext::Version), m_identity.id, m_hostName, m_helloSentMs, waiting()}));
     emit connected();
 }
 
@@ -143,6 +143,7 @@ void TerminalLink::onClosed(int error, const QString &description)
     // Live punches without their reply stay kept: they go again as replays.
     m_live.clear();
     m_sent.clear();
+    recount();
     scheduleRetry();
     emit failed(error, description);
 }
@@ -317,6 +318,7 @@ void TerminalLink::liveTimeouts()
     if (moved) {
         m_cursor = 0;
         pump();
+        recount();
     }
 }
 
@@ -338,42 +340,42 @@ TerminalLink::Punch TerminalLink::punch(const QString &id, qint64 typedMs)
         m_error = e.message();
         return Punch::NotSaved;
     }
-    recount();
+    ++m_waiting;
+    Punch result = Punch::Saved;
     if (asking) {
         m_typedHere.insert(row);
-        return Punch::Queued;
-    }
-    if (m_state != State::Connected)
-        return Punch::Saved;
-    if (m_waiting == 1 + int(m_live.size()) && m_sent.isEmpty()) {
+        result = Punch::Queued;
+    } else if (m_state == State::Connected && m_waiting == 1 + int(m_live.size()) && m_sent.isEmpty()) {
         // Nothing else is waiting: the seed's bytes, as any terminal sends an ID.
         m_live.append({row, m_monotonic.elapsed()});
         m_cursor = std::max(m_cursor, row);
         m_socket->write(zarvo::Protocol::encode(id));
-        return Punch::SentLive;
+        result = Punch::SentLive;
+    } else if (m_state == State::Connected) {
+        // Older punches go first, so the day's slots fill in the order they were typed.
+        m_typedHere.insert(row);
+        pump();
+        result = Punch::Queued;
     }
-    // Older punches go first, so the day's slots fill in the order they were typed.
-    m_typedHere.insert(row);
-    pump();
-    return Punch::Queued;
+    recount();
+    return result;
 }
 
 void TerminalLink::sendStatus()
 {
     if (m_state == State::Connected && m_verdict == Verdict::Extension)
-        m_socket->write(Ext::statusFrame({m_waiting, nowMs()}));
+        m_socket->write(Ext::statusFrame({waiting(), nowMs()}));
 }
 
 void TerminalLink::recount()
 {
-    int n = m_waiting;
     try {
-        n = m_kept.count();
+        m_waiting = m_kept.count();
     } catch (const zarvo::DbError &) {
     }
-    if (n == m_waiting)
+    if (waiting() == m_shown)
         return;
-    m_waiting = n;
+    m_shown = waiting();
     sendStatus();
-    emit waitingChanged(n);
+    emit waitingChanged(m_shown);
 }

@@ -56,8 +56,8 @@ public:
     QString address() const { return m_address; }
     /// Whole seconds until the next attempt while Waiting.
     int secondsToRetry() const;
-    /// Punches kept on disk and not yet acknowledged.
-    int waiting() const { return m_waiting; }
+    /// Punches kept on disk waiting to be sent (a live one awaiting its reply is not counted).
+    int waiting() const { return std::max(0, m_waiting - int(m_live.size())); }
     QString terminalId() const { return m_identity.id; }
     qint64 clockOffsetMs() const { return m_identity.offsetMs; }
     QTcpSocket *socket() const { return m_socket; }
@@ -115,7 +115,8 @@ private:
     QElapsedTimer m_retryClock;
     int m_retryDueMs = 0;
     qint64 m_helloSentMs = 0;
-    int m_waiting = 0;
+    int m_waiting = 0; ///< kept punches on disk
+    int m_shown = 0;   ///< waiting() as last reported
     QString m_error;
     struct Live {
         qint64 id;

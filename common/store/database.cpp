@@ -72,7 +72,8 @@ qint64 DatabaseSession::countRows(const QString &table)
 Transaction::Transaction(DatabaseSession &db, std::initializer_list<RecordSet *> writers) : m_db(db)
 {
     sqlite3 *h = StoreAccess::session(db)->handle();
-    if (sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    m_nested = sqlite3_get_autocommit(h) == 0;
+    if (sqlite3_exec(h, m_nested ? "SAVEPOINT zarvo_part" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(h);
     for (RecordSet *rs : writers)
         if (rs && rs->d)
@@ -83,7 +84,8 @@ Transaction::~Transaction()
 {
     if (m_open && m_db.isOpen()) {
         SessionImpl &s = *StoreAccess::session(m_db);
-        sqlite3_exec(s.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(s.handle(), m_nested ? "ROLLBACK TO zarvo_part; RELEASE zarvo_part" : "ROLLBACK", nullptr,
+                     nullptr, nullptr);
         s.wrote(SessionImpl::Write::RolledBack);
         for (const Writer &w : m_writers)
             if (w.rs->d.get() == w.opened)
@@ -94,7 +96,7 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     sqlite3 *h = StoreAccess::session(m_db)->handle();
-    if (sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_exec(h, m_nested ? "RELEASE zarvo_part" : "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwStoreError(h);
     m_open = false;
 }

@@ -64,9 +64,11 @@ class RecordSet;
 class RecordCursor;
 struct CursorState;
 
-/// Commits on commit(), rolls back when left without it. The record sets named in `writers`
-/// are the ones the transaction writes through: rolled back, they are put back as they were at
-/// its start, so none of them shows a row added, changed or deleted that the file never kept.
+/// Commits on commit(), rolls back when left without it. Inside another transaction it is a
+/// part of that one (a savepoint): its commit keeps its writes for the outer commit, and rolled
+/// back it takes back only its own. The record sets named in `writers` are the ones the
+/// transaction writes through: rolled back, they are put back as they were at its start, so
+/// none of them shows a row added, changed or deleted that the file never kept.
 class Transaction {
 public:
     explicit Transaction(DatabaseSession &db, std::initializer_list<RecordSet *> writers = {});
@@ -78,6 +80,7 @@ public:
 private:
     DatabaseSession &m_db;
     bool m_open = true;
+    bool m_nested = false;
     struct Writer {
         RecordSet *rs;
         const RecordCursor *opened; // the cursor the state belongs to (not one opened since)

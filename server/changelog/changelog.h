@@ -74,8 +74,9 @@ void record(zarvo::DatabaseSession &db, const QString &window, zarvo::RecordSet 
             const std::function<void()> &change);
 
 /// The entry for row `rowid` of `table` that the caller has just added, to be written inside
-/// the caller's own transaction (a replayed punch set aside into held_punch, for one). Throws
-/// zarvo::DbError; the caller's transaction must then be rolled back.
+/// the caller's own transaction. Throws zarvo::DbError; the caller's transaction must then be
+/// rolled back. (A HandChange may stand inside a transaction too: the punches set aside into
+/// held_punch use one, within the punch server's batch when there is one.)
 void rowAdded(zarvo::DatabaseSession &db, const QString &source, const QString &table, qint64 rowid);
 
 /// The entries written on the days `from` to `to` (both included), oldest first; only those

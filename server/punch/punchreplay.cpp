@@ -1,4 +1,5 @@
 #include "punchreplay.h"
+#include "changelog.h"
 #include "protocolext.h"
 #include "punchrule.h"
 
@@ -21,6 +22,8 @@ void hold(DatabaseSession &db, const QString &id, const QDateTime &when, const R
             return;
         }
     }
+    // Set aside with its entry in the change log, in one transaction (or in the batch's).
+    ChangeLog::HandChange logged(db, QStringLiteral("Punch Server"), rs, ChangeLog::Action::Add);
     rs.addNew();
     rs.setValue(QStringLiteral("emp_id"), id);
     rs.setValue(QStringLiteral("punch_date"), day);
@@ -31,6 +34,7 @@ void hold(DatabaseSession &db, const QString &id, const QDateTime &when, const R
     rs.setValue(QStringLiteral("reason"), reason);
     rs.setValue(QStringLiteral("received_at"), receivedAt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
     rs.update();
+    logged.commit();
     *added = true;
 }
 } // namespace

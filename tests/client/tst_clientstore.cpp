@@ -1,6 +1,6 @@
 // client.mdb's next layout: brought up to date with a copy taken first and the server's row
-// untouched, a newer file refused, the build tool keeping either version; the kept punches and
-// the terminal's identity.
+// untouched, a newer file refused, the build tool keeping either version; the terminal's
+// identity; the setting of the seed's behaviour.
 #include "clientstore.h"
 #include "database.h"
 #include "settings.h"
@@ -126,30 +126,6 @@ private slots:
         QByteArray said;
         QCOMPARE(runMkdb(path, &said), 1);
         QVERIFY2(said.contains("another layout"), said.constData());
-    }
-
-    void keptPunchesOldestFirst()
-    {
-        QTemporaryDir dir;
-        DatabaseSession db;
-        ClientLayout::upgrade(db, deliveredInUse(dir, db));
-        KeptPunches kept(db);
-        const qint64 a = kept.add("E1", 1000, -5), b = kept.add(QString::fromUtf8("Zoë"), 2000, 7), c = kept.add("E1", 3000, 0);
-        QCOMPARE(kept.count(), 3);
-        QList<KeptPunch> first = kept.oldest(2);
-        QCOMPARE(first.size(), 2);
-        QCOMPARE(first[0].id, a);
-        QCOMPARE(first[1].employeeId, QString::fromUtf8("Zoë"));
-        QCOMPARE(first[1].offsetMs, 7);
-        QCOMPARE(kept.oldest(5, b).size(), 1);
-        kept.remove(b);
-        kept.remove(b); // gone already: nothing
-        QCOMPARE(kept.count(), 2);
-        QCOMPARE(kept.oldest(5)[1].id, c);
-        // Another connection sees them at once: nothing is left unwritten.
-        DatabaseSession other;
-        other.open(dir.path() + "/client.mdb");
-        QCOMPARE(other.countRows("pending_punch"), 2);
     }
 
     void identityIsKeptAndMadeAnewOnAnotherComputer()

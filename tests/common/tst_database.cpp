@@ -467,6 +467,33 @@ private slots:
         QCOMPARE(ids(t.db, "Select * from Employee"), QStringList{"kept"});
     }
 
+    void aTransactionInsideAnotherIsAPartOfIt()
+    {
+        ServerDb t;
+        {
+            Transaction outer(t.db);
+            test::addEmployee(t.db, "kept", "f", "l");
+            {
+                Transaction part(t.db);
+                test::addEmployee(t.db, "taken back", "f", "l");
+            }
+            {
+                Transaction part(t.db);
+                test::addEmployee(t.db, "with the outer", "f", "l");
+                part.commit();
+            }
+            outer.commit();
+        }
+        QCOMPARE(ids(t.db, "Select * from Employee"), QStringList({"kept", "with the outer"}));
+        {
+            Transaction outer(t.db);
+            Transaction part(t.db);
+            test::addEmployee(t.db, "gone with the outer", "f", "l");
+            part.commit();
+        }
+        QCOMPARE(ids(t.db, "Select * from Employee"), QStringList({"kept", "with the outer"}));
+    }
+
     void wholeTableReopensFollowEveryWrite()
     {
         ServerDb t;

@@ -140,35 +140,6 @@ private slots:
             || Ext::parseAck(f) || Ext::parseHours(f);
         QCOMPARE(parsed, valid);
     }
-
-    void messagesRoundTrip()
-    {
-        const auto one = [](const QByteArray &bytes) {
-            Ext::StreamReader r;
-            const QList<Ext::Piece> p = r.feed(bytes);
-            return p.size() == 1 && p[0].kind == Ext::Piece::Frame ? p[0].fields : QStringList();
-        };
-        const auto hello = Ext::parseHello(one(Ext::helloFrame({"1", QString(32, 'A'), "desk", 5, 2})));
-        QVERIFY(hello);
-        QCOMPARE(hello->terminalId, QString(32, 'a')); // kept in one form, whatever case came
-        QCOMPARE(hello->hostName, QString("desk"));
-        QCOMPARE(hello->waiting, 2);
-        const auto punch = Ext::parsePunch(one(Ext::punchFrame({3, QString::fromUtf8("Zoë 1"), 1765000000123, -250})));
-        QVERIFY(punch);
-        QCOMPARE(punch->employeeId, QString::fromUtf8("Zoë 1"));
-        QCOMPARE(punch->typedMs, 1765000000123);
-        QCOMPARE(punch->offsetMs, -250);
-        const auto ack = Ext::parseAck(one(Ext::ackFrame({3, "OUT", "Ann Lee"})));
-        QVERIFY(ack);
-        QCOMPARE(ack->seq, 3);
-        QCOMPARE(ack->name, QString("Ann Lee"));
-        const auto status = Ext::parseStatus(one(Ext::statusFrame({4, 99})));
-        QVERIFY(status && status->waiting == 4 && status->clockMs == 99);
-        const auto welcome = Ext::parseWelcome(one(Ext::welcomeFrame({"1", 77})));
-        QVERIFY(welcome && welcome->serverClockMs == 77);
-        const auto hours = Ext::parseHours(one(Ext::hoursFrame({"0.00", "40.25"})));
-        QVERIFY(hours && hours->week == "40.25");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestProtocolExt)

@@ -219,7 +219,7 @@ private slots:
         const QStringList period{"--from", "01/01/2024", "--to", "01/31/2024"};
         Result r = run(QStringList{"exceptions", "--employee", "E1"} + period);
         QCOMPARE(r.status, 0);
-        QVERIFY2(r.out.contains("E1,2024-01-05,,,,changed-by-hand\r\n"), qPrintable(r.out));
+        QVERIFY2(r.out.contains("E1,2024-01-05,,,,changed-by-hand,\r\n"), qPrintable(r.out));
         r = run(QStringList{"audit", "--from", "2024-01-10", "--to", "2024-01-10"});
         QCOMPARE(r.status, 0);
         const QStringList lines = r.out.split("\r\n", Qt::SkipEmptyParts);

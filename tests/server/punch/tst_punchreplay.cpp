@@ -1,5 +1,6 @@
 // Replayed punches by the replay rule: written at the moment typed, in that day's row, exactly
 // once; never forced out of order or into a full day (set aside in held_punch instead).
+#include "changelog.h"
 #include "clock.h"
 #include "heldtable.h"
 #include "punchreplay.h"
@@ -125,6 +126,13 @@ private slots:
         QCOMPARE(rs.text("terminal_name"), QString("desk-2"));
         QCOMPARE(rs.text("address"), QString("10.0.0.5"));
         QCOMPARE(rs.text("received_at"), QString("2026-12-09 18:00:00"));
+        // Set aside once, logged once: who, which day, from which terminal.
+        const QList<ChangeLog::Entry> log = ChangeLog::entries(t.db, kDay.addDays(5), kDay.addDays(5));
+        QCOMPARE(log.size(), 1);
+        QCOMPARE(log[0].window + ' ' + log[0].action + ' ' + log[0].table + ' ' + log[0].empId,
+                 QString("Punch Server add held_punch E1"));
+        QCOMPARE(log[0].day, kDay);
+        QVERIFY(log[0].after.contains("\"terminal_name\":\"desk-2\""));
     }
 
     void withoutTheHeldListNothingIsAcknowledged()
