@@ -121,7 +121,7 @@ void benchBackup(qint64 rows)
     days.start(1000);
 
     QWidget console;
-    PunchServer server(&console);
+    PunchServer server(&console, Module1::instance().db);
     if (!server.listen())
         qFatal("listen: %s", qPrintable(server.errorString()));
     Terminal terminal(server.port());

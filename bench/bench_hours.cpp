@@ -99,7 +99,7 @@ int main(int argc, char **argv)
 
     // Through the punch server: one seed terminal and one that said HELLO, taking turns.
     QWidget console;
-    PunchServer server(&console);
+    PunchServer server(&console, Module1::instance().db);
     if (!server.listen())
         qFatal("listen: %s", qPrintable(server.errorString()));
     const quint16 port = server.port();

@@ -342,7 +342,7 @@ int main(int argc, char **argv)
                 rtt.median, rtt.p99, commit.median, commit.p99);
 
     QWidget console;
-    PunchServer server(&console);
+    PunchServer server(&console, Module1::instance().db);
     if (!server.listen())
         qFatal("listen: %s", qPrintable(server.errorString()));
     QDate day(2027, 1, 1);

@@ -150,7 +150,7 @@ int main(int argc, char **argv)
     // Punches while the run is being built: the terminal punches every 2 ms on a day outside
     // the period; its worst send->reply time during the run is the figure.
     QWidget console;
-    PunchServer server(&console);
+    PunchServer server(&console, Module1::instance().db);
     if (!server.listen())
         qFatal("listen: %s", qPrintable(server.errorString()));
     Clock::setFixed(QDateTime(QDate(2027, 1, 1), QTime(8, 0)));

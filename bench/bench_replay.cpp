@@ -194,7 +194,7 @@ int main(int argc, char **argv)
     const int storms = argc > 4 ? std::clamp(QByteArray(argv[4]).toInt(), 1, 5) : 5;
     Module1::instance().db.open(store.path, Module1::databasePassword());
     QWidget console;
-    PunchServer server(&console);
+    PunchServer server(&console, Module1::instance().db);
     if (!server.listen())
         fail(qPrintable(server.errorString()));
 

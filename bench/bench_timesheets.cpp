@@ -284,7 +284,7 @@ int main(int argc, char **argv)
     setWindowHost(&host);
     area.show();
     QWidget console;
-    PunchServer server(&console);
+    PunchServer server(&console, Module1::instance().db);
     if (!server.listen())
         qFatal("listen: %s", qPrintable(server.errorString()));
     for (qint64 rows : sizes)

@@ -16,6 +16,7 @@
 #include "operatornotices.h"
 #include "punchserver.h"
 #include "searchid.h"
+#include "terminallist.h"
 #include "terminalhealth.h"
 #include "timesheets.h"
 #include "../punch/clockwindow.h"
@@ -219,7 +220,7 @@ bool VeloPunch::load()
 {
     Module1::instance().setAdminLocked(true);
     if (!m_server) {
-        m_server = new PunchServer(this);
+        m_server = new PunchServer(this, Module1::instance().db);
         statusBar()->addPermanentWidget(new NotStoredIndicator(m_server->notices(), statusBar()));
         auto *terminals = new TerminalsIndicator(m_server->terminalRegistry(), statusBar());
         statusBar()->addPermanentWidget(terminals);
@@ -265,7 +266,7 @@ void VeloPunch::invoke(int id)
         case ID_CHANGEEMPLOYEEID: ShowInsideConsole<SearchID>(); break;
         case ID_TERMINALS:
             if (m_server)
-                m_server->RebuildTerminalList();
+                RebuildTerminalList(this, Module1::instance().db, m_server->connectedTerminals());
             break;
         case ID_COMPANYINFO: ShowInsideConsole<Company>(); break;
         case ID_CHANGELOG: ShowInsideConsole<ChangeLogWindow>(); break;

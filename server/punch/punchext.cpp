@@ -13,11 +13,11 @@
 
 namespace Ext = zarvo::ProtocolExt;
 
-void PunchServer::startGrace(Slot *s)
+void PunchServer::startGrace(qint64 index)
 {
     if (!m_monotonic.isValid())
         m_monotonic.start();
-    m_grace.emplace_back(m_monotonic.elapsed() + HelloGraceMs, s->index);
+    m_grace.emplace_back(m_monotonic.elapsed() + HelloGraceMs, index);
     if (!m_graceTimer->isActive())
         m_graceTimer->start(HelloGraceMs);
 }
@@ -28,87 +28,87 @@ void PunchServer::graceExpired()
     while (!m_grace.empty() && m_grace.front().first <= now) {
         const qint64 index = m_grace.front().second;
         m_grace.pop_front();
-        if (Slot *s = slot(index))
-            offerAcceptBox(s);
+        if (Link *l = m_links->link(index))
+            offerAcceptBox(*l, peer(*l));
     }
     if (!m_grace.empty())
         m_graceTimer->start(int(std::max<qint64>(1, m_grace.front().first - now)));
 }
 
-void PunchServer::offerAcceptBox(Slot *s)
+void PunchServer::offerAcceptBox(Link &link, Peer &peer)
 {
-    if (!s->boxDue)
+    if (!peer.boxDue)
         return;
-    s->boxDue = false;
+    peer.boxDue = false;
     if (m_openAcceptBoxes < MaxAcceptBoxes)
-        showAcceptBox(s->index);
+        showAcceptBox(link.index, link.address);
     else
-        m_waitingForBox.append(s->index);
+        m_waitingForBox.append(link.index);
 }
 
-void PunchServer::hello(Slot *s, const Ext::HelloMsg &m)
+void PunchServer::hello(Link &link, Peer &peer, const Ext::HelloMsg &m)
 {
-    s->hello = true;
-    s->terminalId = m.terminalId;
-    s->hostName = m.hostName;
+    peer.hello = true;
+    peer.terminalId = m.terminalId;
+    peer.hostName = m.hostName;
     const QDateTime now = zarvo::Clock::now();
-    send(s, Ext::welcomeFrame({QLatin1String(Ext::Version), Ext::toMs(now)}));
+    send(link.index, Ext::welcomeFrame({QLatin1String(Ext::Version), Ext::toMs(now)}));
     const bool known = m_knownTerminals.contains(m.terminalId);
     m_knownTerminals.insert(m.terminalId);
-    if (known && s->boxDue && !s->leaving) {
+    if (known && peer.boxDue && !link.leaving) {
         // Accepted earlier in this run: back at once, without troubling the operator again.
-        s->boxDue = false;
-        send(s, QByteArray::fromRawData(zarvo::Protocol::ConnectionAccepted, 3));
+        peer.boxDue = false;
+        send(link.index, QByteArray::fromRawData(zarvo::Protocol::ConnectionAccepted, 3));
     } else {
-        offerAcceptBox(s);
+        offerAcceptBox(link, peer);
     }
-    m_terminals.introduced(s->index, m.terminalId, m.hostName, m.clockMs - Ext::toMs(now), m.waiting, now);
+    m_terminals.introduced(link.index, m.terminalId, m.hostName, m.clockMs - Ext::toMs(now), m.waiting, now);
 }
 
-bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs,
-                              QList<std::function<void(const QString &, const QByteArray &)>> &after,
+bool PunchServer::collectJobs(Link &link, const QByteArray &bytes, QList<zarvo::PunchJob> &jobs, QList<After> &after,
                               QString *fault)
 {
+    Peer &p = peer(link);
+    const qint64 index = link.index;
     const auto seed = [&](const QByteArray &message) {
         // A terminal that types an ID gets its box now, as the seed shows it.
-        offerAcceptBox(s);
+        offerAcceptBox(link, p);
         jobs.append([message](zarvo::DatabaseSession &db) { return zarvo::answerPunch(db, message); });
         const QString id = zarvo::Protocol::decode(message);
-        const qint64 index = s->index;
         after.append([this, id, index](const QString &failure, const QByteArray &reply) {
             if (!failure.isEmpty())
                 m_notices->punchNotStored(id, failure, zarvo::Clock::now());
             else if (zarvo::isRecordedPunchReply(reply))
                 m_terminals.punched(index, zarvo::Clock::now());
         });
-        if (s->hello)
-            followWithHours(s, id, jobs, after);
+        if (p.hello)
+            followWithHours(index, id, jobs, after);
     };
     // The seed's way, untouched, for every connection that never sent a frame.
-    if (!s->reader && !bytes.contains(Ext::Start)) {
+    if (!p.reader && !bytes.contains(Ext::Start)) {
         seed(bytes);
         return true;
     }
-    if (!s->reader)
-        s->reader = std::make_unique<Ext::StreamReader>();
-    const QList<Ext::Piece> pieces = s->reader->feed(bytes);
-    for (const Ext::Piece &p : pieces) {
-        if (p.kind == Ext::Piece::Seed) {
-            seed(p.seed);
+    if (!p.reader)
+        p.reader = std::make_unique<Ext::StreamReader>();
+    const QList<Ext::Piece> pieces = p.reader->feed(bytes);
+    for (const Ext::Piece &piece : pieces) {
+        if (piece.kind == Ext::Piece::Seed) {
+            seed(piece.seed);
             continue;
         }
-        const QString type = p.fields.value(0);
-        if (!s->hello) {
-            const auto m = Ext::parseHello(p.fields);
+        const QString type = piece.fields.value(0);
+        if (!p.hello) {
+            const auto m = Ext::parseHello(piece.fields);
             if (!m) {
                 *fault = type == QLatin1String(Ext::Hello) ? QStringLiteral("a malformed HELLO")
                                                            : QStringLiteral("a message before HELLO");
                 return false;
             }
-            hello(s, *m);
-        } else if (const auto m = Ext::parsePunch(p.fields)) {
+            hello(link, p, *m);
+        } else if (const auto m = Ext::parsePunch(piece.fields)) {
             const QDateTime when = Ext::fromMs(m->typedMs + m->offsetMs);
-            const zarvo::ReplaySource source{s->terminalId, s->hostName, s->address};
+            const zarvo::ReplaySource source{p.terminalId, p.hostName, link.address};
             const qint64 seq = m->seq;
             const QString id = m->employeeId;
             ++m_batchReplays;
@@ -117,7 +117,6 @@ bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::Pun
                 *answer = zarvo::answerReplay(db, id, when, source, zarvo::Clock::now());
                 return Ext::ackFrame({seq, answer->result, answer->name});
             });
-            const qint64 index = s->index;
             after.append([this, answer, id, when, source, index](const QString &failure, const QByteArray &) {
                 namespace R = Ext::Result;
                 if (!failure.isEmpty())
@@ -127,16 +126,16 @@ bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::Pun
                 else if (answer->result == QLatin1String(R::SignedIn) || answer->result == QLatin1String(R::SignedOut))
                     m_terminals.punched(index, zarvo::Clock::now());
             });
-        } else if (const auto m = Ext::parseStatus(p.fields)) {
+        } else if (const auto m = Ext::parseStatus(piece.fields)) {
             const QDateTime now = zarvo::Clock::now();
-            m_terminals.reported(s->index, m->waiting, m->clockMs - Ext::toMs(now), now);
+            m_terminals.reported(index, m->waiting, m->clockMs - Ext::toMs(now), now);
         } else {
             *fault = QStringLiteral("a malformed or unknown message (%1)").arg(type.left(16));
             return false;
         }
     }
-    if (s->reader->bad()) {
-        *fault = s->reader->error();
+    if (p.reader->bad()) {
+        *fault = p.reader->error();
         return false;
     }
     return true;
@@ -144,13 +143,12 @@ bool PunchServer::collectJobs(Slot *s, const QByteArray &bytes, QList<zarvo::Pun
 
 void PunchServer::closeForBadMessage(qint64 index, const QString &why)
 {
-    Slot *s = slot(index);
-    if (!s)
+    const Link *l = m_links->link(index);
+    if (!l)
         return;
-    ++m_dropped;
     ++m_badMessages;
     m_notices->connectionsTurnedAway(QStringLiteral("bad message"),
         QStringLiteral("A connection from %1 sent %2: it was closed (no terminal of this program sends that). "
-                       "Closed for bad messages so far: %3.").arg(s->address, why).arg(m_badMessages));
-    closeSlot(index);
+                       "Closed for bad messages so far: %3.").arg(l->address, why).arg(m_badMessages));
+    m_links->drop(index);
 }

@@ -4,7 +4,6 @@
 // terminal that speaks the extension (never to a seed terminal, never inside the seed reply).
 #include "clock.h"
 #include "hourssofar.h"
-#include "module1.h"
 #include "protocolext.h"
 #include "punchrule.h"
 #include "punchserver.h"
@@ -14,7 +13,7 @@ namespace Ext = zarvo::ProtocolExt;
 
 void PunchServer::keepTerminalHealth()
 {
-    // Fed where terminals connect, introduce themselves, report and punch (punchlinks.cpp,
+    // Fed where terminals connect, introduce themselves, report and punch (punchserver.cpp,
     // punchext.cpp); the Terminals window and the status bar read it from here.
     zarvo::TerminalRegistry::setCurrent(&m_terminals);
 }
@@ -25,8 +24,8 @@ void PunchServer::forgetTerminalHealth()
         zarvo::TerminalRegistry::setCurrent(nullptr);
 }
 
-void PunchServer::followWithHours(Slot *s, const QString &employeeId, QList<zarvo::PunchJob> &jobs,
-                                  QList<std::function<void(const QString &, const QByteArray &)>> &after)
+void PunchServer::followWithHours(qint64 index, const QString &employeeId, QList<zarvo::PunchJob> &jobs,
+                                  QList<After> &after)
 {
     // The job notes whether it recorded a punch (it may run twice when its batch is answered
     // again one by one: the last run counts); once it is stored, the hours are due.
@@ -36,7 +35,7 @@ void PunchServer::followWithHours(Slot *s, const QString &employeeId, QList<zarv
         *recorded = zarvo::isRecordedPunchReply(reply);
         return reply;
     };
-    after.last() = [this, then = after.last(), recorded, index = s->index,
+    after.last() = [this, then = after.last(), recorded, index,
                      employeeId](const QString &failure, const QByteArray &reply) {
         then(failure, reply);
         if (failure.isEmpty() && *recorded)
@@ -49,13 +48,13 @@ void PunchServer::sendHoursDue()
     const QDateTime now = zarvo::Clock::now();
     // Read after the commit: the figures include the punch just stored.
     for (const auto &[index, employeeId] : std::exchange(m_hoursDue, {})) {
-        Slot *s = slot(index);
-        if (!s || s->leaving)
+        const zarvo::Link *l = m_links->link(index);
+        if (!l || l->leaving)
             continue;
         try {
             const zarvo::HoursSoFar h =
-                zarvo::hoursSoFar(Module1::instance().db, employeeId, now, zarvo::serverWeekStart());
-            send(s, Ext::hoursFrame({zarvo::hoursFigure(h.today), zarvo::hoursFigure(h.week)}));
+                zarvo::hoursSoFar(m_db, employeeId, now, zarvo::serverWeekStart());
+            send(index, Ext::hoursFrame({zarvo::hoursFigure(h.today), zarvo::hoursFigure(h.week)}));
         } catch (const zarvo::DbError &) {
             // The punch and its reply stand; only the figures are missing, never wrong ones.
         }

@@ -1,21 +1,14 @@
 #include "punchserver.h"
 #include "clock.h"
 #include "dialogs.h"
-#include "filelimit.h"
-#include "module1.h"
 #include "operatornotices.h"
 #include "protocol.h"
 #include "punchbatch.h"
-#include "punchlistener.h"
-#include "terminals.h"
-#include <QHostAddress>
 #include <QPointer>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
+#include <QAbstractSocket>
 #include <cstdio>
-#include <sys/epoll.h>
-#include <unistd.h>
 
 using zarvo::BoxIcon;
 using zarvo::DbError;
@@ -31,114 +24,114 @@ quint16 listenPort()
 }
 } // namespace
 
-PunchServer::PunchServer(QWidget *console)
-    : QObject(console), m_console(console), m_notices(new OperatorNotices(this)),
-      m_listener(new Listener(this)), m_batchTimer(new QTimer(this)), m_resumeTimer(new QTimer(this)),
-      m_trimTimer(new QTimer(this)), m_cap(zarvo::defaultConnectionCap()), m_graceTimer(new QTimer(this))
+PunchServer::PunchServer(QWidget *console, zarvo::DatabaseSession &db)
+    : QObject(console), m_console(console), m_db(db), m_notices(new OperatorNotices(this)),
+      m_links(std::make_unique<zarvo::TerminalLinks>(static_cast<zarvo::LinkEvents &>(*this), nullptr)), m_batchTimer(new QTimer(this)), m_graceTimer(new QTimer(this))
 {
-    // A burst of terminals must not overflow the kernel's queue of half-accepted connections.
-    m_listener->setListenBacklogSize(4096);
-    connect(m_listener, &QTcpServer::acceptError, this,
-            [this](QAbstractSocket::SocketError e) { listenerError(int(e)); });
-
-    m_epoll = epoll_create1(EPOLL_CLOEXEC);
-    m_epollNotifier = new QSocketNotifier(m_epoll, QSocketNotifier::Read, this);
-    connect(m_epollNotifier, &QSocketNotifier::activated, this, &PunchServer::readyDescriptors);
-
     // Everything that arrives before the event loop comes round again is answered together.
     m_batchTimer->setSingleShot(true);
     m_batchTimer->setInterval(0);
     connect(m_batchTimer, &QTimer::timeout, this, [this] { answerReady(true); });
 
-    // After an accept failure (out of descriptors) Qt stops accepting until told to resume.
-    m_resumeTimer->setSingleShot(true);
-    m_resumeTimer->setInterval(100);
-    connect(m_resumeTimer, &QTimer::timeout, this, [this] {
-        if (m_listener->isListening())
-            m_listener->resumeAccepting();
-        else if (!m_listener->listen(QHostAddress::Any, m_port))
-            m_resumeTimer->start();
-    });
-
     m_graceTimer->setSingleShot(true);
     connect(m_graceTimer, &QTimer::timeout, this, &PunchServer::graceExpired);
     m_monotonic.start();
-
-    m_trimTimer->setSingleShot(true);
-    m_trimTimer->setInterval(500);
-    connect(m_trimTimer, &QTimer::timeout, this, &PunchServer::releaseMemoryLater);
     keepTerminalHealth();
 }
 
 PunchServer::~PunchServer()
 {
     forgetTerminalHealth();
-    for (auto &[index, s] : m_slots) {
-        ::close(s->fd);
-        delete s;
-    }
-    delete m_epollNotifier;
-    ::close(m_epoll);
+    // The links go first: closing them must not call back into a half-destroyed server.
+    m_links.reset();
 }
 
 bool PunchServer::listen()
 {
-    m_port = listenPort();
-    if (!m_listener->listen(QHostAddress::Any, m_port)) {
-        m_error = m_listener->errorString();
-        // The punch port lies inside the range Linux hands out to outgoing connections, so a
-        // connection of any program may hold it by chance.
-        if (m_listener->serverError() == QAbstractSocket::AddressInUseError)
-            m_error += QStringLiteral("\r\rPort ") + QString::number(m_port)
-                + QStringLiteral(" is held by another program: a second punch server, or an outgoing "
-                                 "connection that happened to be given this port. Reserve the port for the "
-                                 "punch server (as root: sysctl -w net.ipv4.ip_local_reserved_ports=")
-                + QString::number(m_port)
-                + QStringLiteral(", and the same line in /etc/sysctl.d/ to keep it), then start the server again.");
+    if (!m_links->listen(listenPort()))
         return false;
-    }
-    m_port = m_listener->serverPort();
     // Unattended test runs (every box answered at once) learn the port from standard error.
     if (qEnvironmentVariableIntValue("ZARVO_AUTO_DISMISS") == 1) {
-        std::fprintf(stderr, "ZARVO-LISTENING %u\n", unsigned(m_port));
+        std::fprintf(stderr, "ZARVO-LISTENING %u\n", unsigned(m_links->port()));
         std::fflush(stderr);
     }
     return true;
 }
 
-QString PunchServer::errorString() const { return m_error; }
-quint16 PunchServer::port() const { return m_listener->isListening() ? m_listener->serverPort() : m_port; }
-bool PunchServer::isListening() const { return m_listener->isListening(); }
-
-QList<QPair<qint64, QString>> PunchServer::connectedTerminals() const
-{
-    QList<QPair<qint64, QString>> out;
-    for (const auto &[index, s] : m_slots)
-        if (!s->peerDone && !s->leaving)
-            out.append({index, s->address});
-    return out;
-}
-
-PunchServer::Slot *PunchServer::slot(qint64 index) const
-{
-    const auto it = m_slots.find(index);
-    return it == m_slots.end() ? nullptr : it->second;
-}
+QString PunchServer::errorString() const { return m_links->errorString(); }
+quint16 PunchServer::port() const { return m_links->port(); }
+bool PunchServer::isListening() const { return m_links->isListening(); }
+QList<QPair<qint64, QString>> PunchServer::connectedTerminals() const { return m_links->connected(); }
 
 int PunchServer::descriptorOf(qint64 index) const
 {
-    const Slot *s = slot(index);
-    return s ? s->fd : -1;
+    const Link *l = m_links->link(index);
+    return l ? l->fd : -1;
 }
 
-void PunchServer::showAcceptBox(qint64 index)
+void PunchServer::linkOpened(Link &link)
 {
-    Slot *s = slot(index);
-    if (!s)
-        return;
+    m_peers.try_emplace(link.index);
+    m_terminals.connected(link.index, link.address, zarvo::Clock::now());
+    // The box waits a moment for the terminal to introduce itself (punchext.cpp).
+    startGrace(link.index);
+}
+
+void PunchServer::linkReceived(Link &link) { queue(link); }
+
+void PunchServer::linkSettle(Link &link)
+{
+    queue(link);
+    answerReady();
+}
+
+void PunchServer::linkFailed(qint64 index, int error, const QString &description)
+{
+    slotError(index, error, description);
+}
+
+void PunchServer::linkOverlong(Link &link)
+{
+    // No employee ID is this long, and a terminal sends no more than a few frames at once:
+    // whatever sends it is no terminal.
+    if (peer(link).reader || link.in.contains(zarvo::ProtocolExt::Start))
+        closeForBadMessage(link.index, QStringLiteral("more than %1 bytes at once").arg(MaxMessage));
+    else
+        m_links->drop(link.index);
+}
+
+void PunchServer::linkClosing(Link &link)
+{
+    const auto it = m_peers.find(link.index);
+    // A terminal gone within the box's grace still gets its box, as every connection did.
+    if (it != m_peers.end() && it->second.boxDue && m_openAcceptBoxes < MaxAcceptBoxes) {
+        it->second.boxDue = false;
+        link.leaving = true;
+        showAcceptBox(link.index, link.address);
+    }
+    if (it != m_peers.end())
+        m_peers.erase(it);
+    m_terminals.disconnected(link.index, zarvo::Clock::now());
+}
+
+void PunchServer::linksTurnedAway(const QString &key, const QString &text)
+{
+    m_notices->connectionsTurnedAway(key, text);
+}
+
+void PunchServer::listenerFailed(int error, const QString &description) { errorBox(error, description); }
+
+void PunchServer::send(qint64 index, const QByteArray &bytes)
+{
+    if (Link *l = m_links->link(index); l && !l->leaving)
+        m_links->send(*l, bytes);
+}
+
+void PunchServer::showAcceptBox(qint64 index, const QString &address)
+{
     ++m_openAcceptBoxes;
     QPointer<PunchServer> self(this);
-    Dialogs::messageAsync(m_console, QStringLiteral("Connected with ") + s->address,
+    Dialogs::messageAsync(m_console, QStringLiteral("Connected with ") + address,
                           QStringLiteral("Client Accepted"), BoxIcon::Information,
                           [self, index](zarvo::BoxAnswer) {
                               if (self)
@@ -149,13 +142,12 @@ void PunchServer::showAcceptBox(qint64 index)
 void PunchServer::acceptBoxDismissed(qint64 index)
 {
     --m_openAcceptBoxes;
-    if (Slot *s = slot(index); s && !s->leaving)
-        send(s, QByteArray::fromRawData(zarvo::Protocol::ConnectionAccepted, 3));
+    send(index, QByteArray::fromRawData(zarvo::Protocol::ConnectionAccepted, 3));
     // The next terminal still connected gets its box.
     while (!m_waitingForBox.isEmpty() && m_openAcceptBoxes < MaxAcceptBoxes) {
         const qint64 next = m_waitingForBox.takeFirst();
-        if (slot(next)) {
-            showAcceptBox(next);
+        if (const Link *l = m_links->link(next)) {
+            showAcceptBox(next, l->address);
             break;
         }
     }
@@ -163,28 +155,28 @@ void PunchServer::acceptBoxDismissed(qint64 index)
         m_waitingForBox.squeeze();
 }
 
-void PunchServer::queue(Slot *s)
+void PunchServer::queue(Link &link)
 {
-    if (s->queued)
+    if (link.queued)
         return;
-    s->queued = true;
-    m_ready.append(s->index);
+    link.queued = true;
+    m_ready.append(link.index);
     if (!m_batchTimer->isActive())
         m_batchTimer->start();
 }
 
 void PunchServer::answerReady(bool capped)
 {
-    QList<qint64> owners;               // per job, its slot
+    QList<qint64> owners;               // per job, its link
     QList<zarvo::PunchJob> jobs;
-    QList<std::function<void(const QString &, const QByteArray &)>> after; // per job, once answered
-    QList<QPair<qint64, QString>> faulty; // slots to close once their earlier jobs are answered
+    QList<After> after;                 // per job, once answered
+    QList<QPair<qint64, QString>> faulty; // links to close once their earlier jobs are answered
     QList<qint64> ready = std::exchange(m_ready, {});
     m_batchReplays = 0;
     for (qsizetype k = 0; k < ready.size(); ++k) {
         const qint64 index = ready[k];
-        Slot *s = slot(index);
-        if (!s)
+        Link *l = m_links->link(index);
+        if (!l)
             continue;
         if (capped && m_batchReplays >= MaxReplaysPerBatch) {
             // The rest, in their order, in the next batch.
@@ -193,41 +185,39 @@ void PunchServer::answerReady(bool capped)
             m_batchTimer->start();
             break;
         }
-        s->queued = false;
-        if (s->in.isEmpty())
+        l->queued = false;
+        if (l->in.isEmpty())
             continue;
         const qsizetype before = jobs.size();
         QString fault;
-        if (!collectJobs(s, std::exchange(s->in, {}), jobs, after, &fault))
+        if (!collectJobs(*l, std::exchange(l->in, {}), jobs, after, &fault))
             faulty.append({index, fault});
         owners.insert(owners.size(), jobs.size() - before, index);
     }
     if (!jobs.isEmpty()) {
         // The replies go out after the commit: no terminal hears of a punch not yet stored.
         QStringList failures;
-        const QList<QByteArray> replies = zarvo::answerJobs(Module1::instance().db, jobs, &failures);
+        const QList<QByteArray> replies = zarvo::answerJobs(m_db, jobs, &failures);
         for (qsizetype i = 0; i < jobs.size(); ++i)
             after[i](failures[i], replies[i]);
-        for (qsizetype i = 0; i < jobs.size(); ++i) {
-            Slot *s = slot(owners[i]);
-            if (s && !s->leaving && !replies[i].isEmpty())
-                send(s, replies[i]);
-        }
+        for (qsizetype i = 0; i < jobs.size(); ++i)
+            if (!replies[i].isEmpty())
+                send(owners[i], replies[i]);
         sendHoursDue();
     }
     for (const auto &[index, why] : faulty)
         closeForBadMessage(index, why);
     // A terminal that half-closed after sending has its reply; now the connection ends.
     for (qint64 index : ready)
-        if (Slot *s = slot(index))
-            finishIfDone(s);
+        if (Link *l = m_links->link(index))
+            m_links->finishIfDone(*l);
     if (!jobs.isEmpty())
         emit punchesAnswered(int(jobs.size()));
 }
 
 void PunchServer::slotError(qint64 index, int error, const QString &description)
 {
-    if (!slot(index))
+    if (!m_links->link(index))
         return;
     peerLeft(index);
     // A terminal closing or being switched off is its normal way of leaving, not a fault
@@ -238,24 +228,16 @@ void PunchServer::slotError(qint64 index, int error, const QString &description)
 
 void PunchServer::peerLeft(qint64 index)
 {
-    Slot *s = slot(index);
-    if (!s)
+    Link *l = m_links->link(index);
+    if (!l)
         return;
     // A punch sent just before leaving is still recorded (its reply has nowhere to go).
-    s->leaving = true;
-    if (!s->in.isEmpty()) {
-        queue(s);
+    l->leaving = true;
+    if (!l->in.isEmpty()) {
+        queue(*l);
         answerReady();
     }
-    closeSlot(index);
-}
-
-void PunchServer::listenerError(int error)
-{
-    errorBox(error, m_listener->errorString());
-    // Qt has paused accepting; take it up again once descriptors may be free.
-    if (!m_resumeTimer->isActive())
-        m_resumeTimer->start();
+    m_links->close(index);
 }
 
 void PunchServer::errorBox(int error, const QString &description)

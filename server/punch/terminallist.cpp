@@ -1,22 +1,20 @@
-// The console's "Terminals" command on the punch server's side: rebuilding table Terminal.
+// The console's "Terminals" command: rebuilding table Terminal, then the window.
 #include "consolewindow.h"
 #include "database.h"
 #include "dialogs.h"
-#include "module1.h"
-#include "punchserver.h"
+#include "terminallist.h"
 #include "terminals.h"
 #include <QWidget>
 
 using zarvo::BoxIcon;
 namespace Dialogs = zarvo::Dialogs;
 
-void PunchServer::RebuildTerminalList()
+void RebuildTerminalList(QWidget *console, zarvo::DatabaseSession &db, const QList<QPair<qint64, QString>> &connected)
 {
-    zarvo::DatabaseSession &db = Module1::instance().db;
     if (!db.isOpen()) {
-        Dialogs::message(m_console, QStringLiteral("Could not open database ..."),
+        Dialogs::message(console, QStringLiteral("Could not open database ..."),
                          QStringLiteral("Connection Failed"), BoxIcon::Exclamation);
-        m_console->close();
+        console->close();
         return;
     }
     try {
@@ -31,14 +29,14 @@ void PunchServer::RebuildTerminalList()
                 rs.moveNext();
             }
         }
-        for (const auto &[index, address] : connectedTerminals()) {
+        for (const auto &[index, address] : connected) {
             rs.addNew();
             rs.setValue(QStringLiteral("ip"), address);
             rs.update();
         }
         rebuild.commit();
     } catch (const zarvo::DbError &e) {
-        Dialogs::message(m_console, e.message(), QString(), BoxIcon::Exclamation);
+        Dialogs::message(console, e.message(), QString(), BoxIcon::Exclamation);
         return;
     }
     ShowInsideConsole<Terminals>();

@@ -95,7 +95,7 @@ private slots:
         skewed->write(Ext::helloFrame({"1", QString(32, 'd'), "WAREHOUSE", Ext::toMs(kNow) + 4 * 60'000, 2}));
         auto plain = connectFrom(s, "127.0.0.6");
         QTRY_COMPARE(s.server->terminalRegistry()->connectedCount(), 2);
-        s.server->RebuildTerminalList();
+        s.rebuildTerminalList();
         auto *w = findInsideConsole<Terminals>();
         QVERIFY(w);
         QAbstractItemModel *m = w->findChild<QTreeView *>("TerminalHealth")->model();

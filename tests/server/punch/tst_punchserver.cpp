@@ -32,7 +32,7 @@ private slots:
         Server s;
         qputenv("ZARVO_PUNCH_PORT", QByteArray::number(s.server->port()));
         QWidget console;
-        PunchServer second(&console);
+        PunchServer second(&console, s.db());
         QVERIFY(!second.listen());
         // The box says what to do about it, since an outgoing connection may hold the port too.
         QVERIFY2(second.errorString().contains(

@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "module1.h"
 #include "punchserver.h"
+#include "terminallist.h"
 #include "testdb.h"
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -30,7 +31,7 @@ struct Server {
         qputenv("ZARVO_PUNCH_PORT", "0");
         zarvo::Dialogs::setProgramTitle(QStringLiteral("Zarvo Punch Server"));
         Module1::instance().db.open(store.path, Module1::databasePassword());
-        server = std::make_unique<PunchServer>(&console);
+        server = std::make_unique<PunchServer>(&console, Module1::instance().db);
         if (!server->listen())
             qFatal("listen failed: %s", qPrintable(server->errorString()));
     }
@@ -40,6 +41,8 @@ struct Server {
         Module1::instance().db.close();
     }
     zarvo::DatabaseSession &db() { return Module1::instance().db; }
+    /// The console's "Terminals" command over this server.
+    void rebuildTerminalList() { RebuildTerminalList(&console, db(), server->connectedTerminals()); }
 
     /// Adds employees E<from>..E<to-1> named "First<i> Last<i>" in one commit.
     void addEmployees(int from, int to)

@@ -55,7 +55,7 @@ private slots:
     {
         BoxRecorder boxes;
         Console c;
-        c.s.server->RebuildTerminalList();
+        c.s.rebuildTerminalList();
         auto *w = findInsideConsole<Terminals>();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QString("Terminals Connected"));
@@ -90,7 +90,7 @@ private slots:
         QTRY_COMPARE(c.s.server->connectionCount(), 3);
         gone->disconnectFromHost();
         QTRY_COMPARE(c.s.server->connectionCount(), 2);
-        c.s.server->RebuildTerminalList();
+        c.s.rebuildTerminalList();
         // The same machine twice gives two rows; the closed slot adds nothing.
         QCOMPARE(tableIps(c.s.db()), QStringList({"127.0.0.1", "127.0.0.1"}));
         auto *w = findInsideConsole<Terminals>();
@@ -105,20 +105,20 @@ private slots:
         Console c;
         auto a = connectTerminal(c.s);
         QTRY_COMPARE(c.s.server->connectionCount(), 1);
-        c.s.server->RebuildTerminalList();
+        c.s.rebuildTerminalList();
         auto *w = findInsideConsole<Terminals>();
         QCOMPARE(listed(w), QStringList({"127.0.0.1"}));
         a->disconnectFromHost();
         QTRY_COMPARE(c.s.server->connectionCount(), 0);
         // The table follows the live slots, the open window keeps what it showed.
-        c.s.server->RebuildTerminalList();
+        c.s.rebuildTerminalList();
         QCOMPARE(tableIps(c.s.db()), QStringList());
         QCOMPARE(findInsideConsole<Terminals>(), w);
         QCOMPARE(listed(w), QStringList({"127.0.0.1"}));
         // Closed and reopened, it shows the new contents.
         w->closeWindow();
         QTRY_VERIFY(!findInsideConsole<Terminals>());
-        c.s.server->RebuildTerminalList();
+        c.s.rebuildTerminalList();
         QVERIFY(listed(findInsideConsole<Terminals>()).isEmpty());
     }
 
@@ -140,7 +140,7 @@ private slots:
         BoxRecorder boxes;
         Console c;
         c.s.db().execScript("DROP TABLE Terminal");
-        c.s.server->RebuildTerminalList();
+        c.s.rebuildTerminalList();
         QCOMPARE(boxes.boxes.size(), 1);
         QCOMPARE(boxes.last().icon, BoxIcon::Exclamation);
         QCOMPARE(boxes.last().title, QString("Zarvo Punch Server"));
@@ -152,7 +152,7 @@ private slots:
         BoxRecorder boxes;
         Console c;
         c.s.db().close();
-        c.s.server->RebuildTerminalList();
+        c.s.rebuildTerminalList();
         QCOMPARE(boxes.boxes.size(), 1);
         QCOMPARE(boxes.last().text, QString("Could not open database ..."));
         QCOMPARE(boxes.last().title, QString("Connection Failed"));
