@@ -1,5 +1,6 @@
 #include "uiutil.h"
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 
 namespace zarvo {
@@ -14,6 +15,14 @@ int twips(int tw)
 QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &caption, int minimumWidth)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(objectName));
+    b->setMinimumWidth(minimumWidth);
+    return b;
 }
 
 } // namespace zarvo

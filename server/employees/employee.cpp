@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include "uiutil.h"
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -86,17 +87,11 @@ Employee::Employee(QWidget *parent) : ConsoleWindow(parent)
     m_tabs->addTab(other, QStringLiteral("Other Information"));
     m_tabs->setCurrentIndex(0);
 
-    auto makeButton = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(90);
-        return b;
-    };
-    m_addNew = makeButton("PushButton1", QStringLiteral("Add New"));
-    m_save = makeButton("PushButton2", QStringLiteral("Save"));
-    m_edit = makeButton("PushButton3", QStringLiteral("Edit"));
-    m_search = makeButton("PushButton4", QStringLiteral("Search"));
-    m_close = makeButton("PushButton5", QStringLiteral("Close"));
+    m_addNew = zarvo::makeButton(this, "PushButton1", QStringLiteral("Add New"));
+    m_save = zarvo::makeButton(this, "PushButton2", QStringLiteral("Save"));
+    m_edit = zarvo::makeButton(this, "PushButton3", QStringLiteral("Edit"));
+    m_search = zarvo::makeButton(this, "PushButton4", QStringLiteral("Search"));
+    m_close = zarvo::makeButton(this, "PushButton5", QStringLiteral("Close"));
     m_save->setEnabled(false);
     m_edit->setEnabled(false);
 

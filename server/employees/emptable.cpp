@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include "uiutil.h"
 #include <QPushButton>
 #include <QStyle>
 #include <QTableView>
@@ -29,15 +30,9 @@ EmpTable::EmpTable(QWidget *parent) : ConsoleWindow(parent)
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
     m_model = new RecordSetModel(&m_rs, this);
 
-    auto makeButton = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(90);
-        return b;
-    };
-    m_previous = makeButton("PushButton1", QStringLiteral("Previous"));
-    m_next = makeButton("PushButton2", QStringLiteral("Next"));
-    m_close = makeButton("PushButton3", QStringLiteral("Close"));
+    m_previous = zarvo::makeButton(this, "PushButton1", QStringLiteral("Previous"));
+    m_next = zarvo::makeButton(this, "PushButton2", QStringLiteral("Next"));
+    m_close = zarvo::makeButton(this, "PushButton3", QStringLiteral("Close"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_previous);

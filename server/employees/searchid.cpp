@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include "uiutil.h"
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -37,16 +38,11 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
         m_groups << g;
         return g;
     };
-    auto makeButton = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
 
     QGroupBox *idGroup = makeGroup("Frame1", QStringLiteral("Employee ID"));
     m_idBox = new QLineEdit;
     m_idBox->setObjectName(QStringLiteral("Srch_Emp_ID"));
-    m_idSearch = makeButton("PushButton1", QStringLiteral("Search"));
+    m_idSearch = zarvo::makeButton(this, "PushButton1", QStringLiteral("Search"), 0);
     auto *idRow = new QHBoxLayout(idGroup);
     idRow->addWidget(m_idBox, 1);
     idRow->addWidget(m_idSearch);
@@ -54,7 +50,7 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     QGroupBox *nameGroup = makeGroup("Frame2", QStringLiteral("Last Name"));
     m_nameBox = new QLineEdit;
     m_nameBox->setObjectName(QStringLiteral("Srch_LName"));
-    m_nameSearch = makeButton("PushButton2", QStringLiteral("Search"));
+    m_nameSearch = zarvo::makeButton(this, "PushButton2", QStringLiteral("Search"), 0);
     auto *nameRow = new QHBoxLayout(nameGroup);
     nameRow->addWidget(m_nameBox, 1);
     nameRow->addWidget(m_nameSearch);
@@ -71,10 +67,10 @@ SearchID::SearchID(QWidget *parent) : ConsoleWindow(parent)
     m_list->header()->setSectionResizeMode(QHeaderView::Stretch); // four equal columns
     m_list->header()->setSectionsMovable(false);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_upload = makeButton("PushButton3", QString());
+    m_upload = zarvo::makeButton(this, "PushButton3", QString(), 0);
     m_upload->setIcon(Artwork::icon(QStringLiteral("upload")));
     m_upload->setToolTip(QStringLiteral("Upload this Record"));
-    m_delete = makeButton("PushButton4", QString());
+    m_delete = zarvo::makeButton(this, "PushButton4", QString(), 0);
     m_delete->setIcon(Artwork::icon(QStringLiteral("delete")));
     m_delete->setToolTip(QStringLiteral("Delete this Record"));
     for (QPushButton *b : {m_upload, m_delete}) {

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include "uiutil.h"
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -43,19 +44,13 @@ AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
     }
     grid->setColumnStretch(2, 1);
 
-    auto makeButton = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(90);
-        return b;
-    };
-    m_new = makeButton("New", QStringLiteral("New"));
-    m_save = makeButton("Save", QStringLiteral("Save"));
-    m_prev = makeButton("Prev", QStringLiteral("Previous"));
-    m_next = makeButton("Neks", QStringLiteral("Next"));
-    m_search = makeButton("Srch", QStringLiteral("Search"));
-    m_edit = makeButton("edit", QStringLiteral("Edit"));
-    m_delete = makeButton("cancel", QStringLiteral("Delete"));
+    m_new = zarvo::makeButton(this, "New", QStringLiteral("New"));
+    m_save = zarvo::makeButton(this, "Save", QStringLiteral("Save"));
+    m_prev = zarvo::makeButton(this, "Prev", QStringLiteral("Previous"));
+    m_next = zarvo::makeButton(this, "Neks", QStringLiteral("Next"));
+    m_search = zarvo::makeButton(this, "Srch", QStringLiteral("Search"));
+    m_edit = zarvo::makeButton(this, "edit", QStringLiteral("Edit"));
+    m_delete = zarvo::makeButton(this, "cancel", QStringLiteral("Delete"));
 
     m_empId = new QLineEdit(this);
     m_empId->setObjectName(QStringLiteral("EmpID"));

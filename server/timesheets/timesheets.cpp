@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include "uiutil.h"
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -97,16 +98,10 @@ Timesheets::Timesheets(QWidget *parent) : ConsoleWindow(parent)
     auto *sheetsBox = new QVBoxLayout(sheets);
     sheetsBox->addWidget(m_timeList);
 
-    auto makeButton = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(90);
-        return b;
-    };
-    m_add = makeButton("PushButton1", QStringLiteral("Add"));
-    m_edit = makeButton("PushButton2", QStringLiteral("Edit"));
-    m_delete = makeButton("PushButton3", QStringLiteral("Delete"));
-    m_close = makeButton("PushButton4", QStringLiteral("Close"));
+    m_add = zarvo::makeButton(this, "PushButton1", QStringLiteral("Add"));
+    m_edit = zarvo::makeButton(this, "PushButton2", QStringLiteral("Edit"));
+    m_delete = zarvo::makeButton(this, "PushButton3", QStringLiteral("Delete"));
+    m_close = zarvo::makeButton(this, "PushButton4", QStringLiteral("Close"));
     // "Add" would open the editor without a row to start on; nothing here enables it.
     for (QPushButton *b : {m_add, m_edit, m_delete})
         b->setEnabled(false);
