@@ -75,6 +75,23 @@ Control titleTab(int l, int w, const QString &text)
     return c;
 }
 
+// The company block both designs open with: the picture at `left`, the company's name,
+// address and contact beside it, and the grey rule under them cut by a white line; the title
+// tab on the rule at `tabLeft`.
+QList<Control> companyHeader(int left, const char *whiteLine, int tabLeft, int tabWidth, const QString &title)
+{
+    const int text = left + 1584;
+    return {
+        image("Image1", left, 0, 1440, 1290),
+        withFont(label("lblCompany", text, 0, 6615, 435), "Verdana", 15.75),
+        growing(label("lblAddress", text, 432, 5625, 420)),
+        label("lblContact", text, 864, 3600, 285),
+        shape("Shape1", ControlKind::Rectangle, left, 1728, 10230, 75, kDarkGrey, kDarkGrey),
+        line(whiteLine, left - 144, 1768, 10530, Qt::white),
+        titleTab(tabLeft, tabWidth, title),
+    };
+}
+
 Band band(const char *name, BandKind kind, int height, QList<Control> controls = {})
 {
     return Band{QString::fromLatin1(name), kind, height, std::move(controls)};
@@ -96,7 +113,7 @@ ReportDesign design(const char *name, const char *title, int width, Band header,
 
 ReportDesign detailDesign()
 {
-    Band header = band("Section4", BandKind::ReportHeader, 3765, {
+    Band header = band("Section4", BandKind::ReportHeader, 3765, QList<Control>{
         label("Label2", 720, 2160, 1005, 300, QStringLiteral("Pay Period")),
         label("Label3", 2160, 2160, 585, 300, QStringLiteral("From :")),
         label("Label4", 4320, 2160, 435, 300, QStringLiteral("To:")),
@@ -113,14 +130,7 @@ ReportDesign detailDesign()
         line("Line1", 720, 2880, 9740),
         line("Line2", 720, 3168, 9740),
         growing(label("Label16", 720, 3312, 3165, 300, QStringLiteral("Label16"))),
-        image("Image1", 720, 0, 1440, 1290),
-        withFont(label("lblCompany", 2304, 0, 6615, 435), "Verdana", 15.75),
-        growing(label("lblAddress", 2304, 432, 5625, 420)),
-        label("lblContact", 2304, 864, 3600, 285),
-        shape("Shape1", ControlKind::Rectangle, 720, 1728, 10230, 75, kDarkGrey, kDarkGrey),
-        line("Line3", 576, 1768, 10530, Qt::white),
-        titleTab(1296, 3165, QStringLiteral(" Detailed Timesheet Report")),
-    });
+    } + companyHeader(720, "Line3", 1296, 3165, QStringLiteral(" Detailed Timesheet Report")));
     const QString day = QStringLiteral("dd-MMM-yyyy");
     Band detail = band("Section1", BandKind::Detail, 285, {
         textBox("rsDate", "rsdate", 2592, 0, 1725, 285, Qt::AlignLeft, day),
@@ -156,7 +166,7 @@ ReportDesign detailDesign()
 
 ReportDesign summaryDesign()
 {
-    Band header = band("Section4", BandKind::ReportHeader, 3030, {
+    Band header = band("Section4", BandKind::ReportHeader, 3030, QList<Control>{
         label("Label2", 864, 2016, 1005, 285, QStringLiteral("Pay Period")),
         label("Label3", 2160, 2016, 570, 285, QStringLiteral("From :")),
         label("Label4", 4176, 2016, 432, 285, QStringLiteral("To :")),
@@ -169,14 +179,7 @@ ReportDesign summaryDesign()
         label("Label13", 8064, 2592, 1155, 285, QStringLiteral("Work Hours")),
         line("Line1", 864, 2880, 8640),
         line("Line2", 864, 2592, 8640),
-        image("Image1", 864, 0, 1440, 1290),
-        withFont(label("lblCompany", 2448, 0, 6615, 435), "Verdana", 15.75),
-        growing(label("lblAddress", 2448, 432, 5625, 420)),
-        label("lblContact", 2448, 864, 3600, 285),
-        shape("Shape1", ControlKind::Rectangle, 864, 1728, 10230, 75, kDarkGrey, kDarkGrey),
-        line("Line5", 720, 1768, 10530, Qt::white),
-        titleTab(1440, 3300, QStringLiteral(" Timesheet Report Summary")),
-    });
+    } + companyHeader(864, "Line5", 1440, 3300, QStringLiteral(" Timesheet Report Summary")));
     Band detail = band("Section1", BandKind::Detail, 2355, {
         withFont(growing(textBox("Text1", "emp_name", 864, 144, 3600, 285, Qt::AlignLeft)), "Arial", 9.75, true),
         shape("Shape2", ControlKind::RoundedRectangle, 7920, 1728, 1290, 285, kLightRed, kLightRed),
