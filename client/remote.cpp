@@ -52,15 +52,7 @@ Remote::Remote(zarvo::DatabaseSession &db, Behaviour behaviour, QWidget *parent)
     m_konek->setCursor(Artwork::pointer());
     connect(m_konek, &QPushButton::clicked, this, &Remote::changeServer);
 
-    auto *exitFrame = new QGroupBox(this);
-    exitFrame->setObjectName(QStringLiteral("GroupBox1"));
-    exitFrame->setGeometry(twipsRect(4800, 2400, 1455, 1455));
-    m_exit = new QPushButton(exitFrame);
-    m_exit->setObjectName(QStringLiteral("PushButton1"));
-    m_exit->setGeometry(0, 0, exitFrame->width(), exitFrame->height());
-    m_exit->setIcon(Artwork::icon(QStringLiteral("close")));
-    m_exit->setIconSize(m_exit->size() * 0.6);
-    m_exit->setToolTip(QStringLiteral("Close this Window"));
+    m_exit = zarvo::buildCloseButton(this, QRect(4800, 2400, 1455, 1455), QRect(0, 0, 1455, 1455));
     m_exit->setCursor(Artwork::pointer());
     connect(m_exit, &QPushButton::clicked, this, &Remote::confirmExit);
 

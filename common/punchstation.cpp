@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 namespace zarvo {
@@ -119,6 +120,20 @@ void showHoursLine(QLabel *line, const QString &text)
         timer->stop();
     else
         timer->start();
+}
+
+QPushButton *buildCloseButton(QWidget *window, const QRect &frame, const QRect &button)
+{
+    auto *box = new QGroupBox(window);
+    box->setObjectName(QStringLiteral("GroupBox1"));
+    box->setGeometry(twipsRect(frame.x(), frame.y(), frame.width(), frame.height()));
+    auto *close = new QPushButton(box);
+    close->setObjectName(QStringLiteral("PushButton1"));
+    close->setGeometry(twipsRect(button.x(), button.y(), button.width(), button.height()));
+    close->setIcon(Artwork::icon(QStringLiteral("close")));
+    close->setIconSize(close->size() * 0.6);
+    close->setToolTip(QStringLiteral("Close this Window"));
+    return close;
 }
 
 } // namespace zarvo

@@ -6,6 +6,8 @@ class QGroupBox;
 class QString;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QRect;
 class QWidget;
 
 namespace zarvo {
@@ -33,5 +35,10 @@ void showHoursLine(QLabel *line, const QString &text);
 /// Lays the shared controls out on `window` (positions in twips): the date and time line starts
 /// at `clockLeft`, the "Employee ID" caption at (`idLeft`, `idTop`) with the ID box below it.
 PunchStation buildPunchStation(QWidget *window, int clockLeft, int idLeft, int idTop);
+
+/// The window's close button "PushButton1" inside its frame "GroupBox1", with the close
+/// picture and its tool tip; `frame` on the window and `button` inside the frame, in twips.
+/// The caller connects it (and finds the frame as the button's parent).
+QPushButton *buildCloseButton(QWidget *window, const QRect &frame, const QRect &button);
 
 } // namespace zarvo

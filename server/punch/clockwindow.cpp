@@ -41,15 +41,8 @@ Clock::Clock(QWidget *parent) : ConsoleWindow(parent)
     m_hours = station.hours;
     m_id->installEventFilter(this);
 
-    m_closeFrame = new QGroupBox(this);
-    m_closeFrame->setObjectName(QStringLiteral("GroupBox1"));
-    m_closeFrame->setGeometry(twipsRect(4800, 2280, 1695, 1695));
-    m_close = new QPushButton(m_closeFrame);
-    m_close->setObjectName(QStringLiteral("PushButton1"));
-    m_close->setGeometry(twipsRect(4920 - 4800, 2400 - 2280, 1455, 1455));
-    m_close->setIcon(Artwork::icon(QStringLiteral("close")));
-    m_close->setIconSize(m_close->size() * 0.6);
-    m_close->setToolTip(QStringLiteral("Close this Window"));
+    m_close = zarvo::buildCloseButton(this, QRect(4800, 2280, 1695, 1695), QRect(4920 - 4800, 2400 - 2280, 1455, 1455));
+    m_closeFrame = static_cast<QGroupBox *>(m_close->parentWidget());
     zarvo::installPointerZones(this, {m_close}, {m_closeFrame});
     connect(m_close, &QPushButton::clicked, this, &Clock::closeWindow);
 
