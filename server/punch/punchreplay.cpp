@@ -1,11 +1,12 @@
 #include "punchreplay.h"
+#include "serverlayout.h"
 #include "changelog.h"
 #include "protocolext.h"
 #include "punchrule.h"
 
 namespace zarvo {
 namespace {
-const char *const kSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+using ServerLayout::TimeSlots;
 
 /// Adds the punch to held_punch unless it is there already (a replay whose acknowledgement
 /// was lost comes again).
@@ -51,7 +52,7 @@ ReplayOutcome RecordReplayedPunch(DatabaseSession &db, const QString &id, const 
             QTime held[6];
             int free = -1;
             for (int i = 0; i < 6; ++i) {
-                const QVariant v = rs.value(QLatin1String(kSlots[i]));
+                const QVariant v = rs.value(QLatin1String(TimeSlots[i]));
                 if (!v.isValid()) {
                     if (free < 0)
                         free = i;
@@ -70,7 +71,7 @@ ReplayOutcome RecordReplayedPunch(DatabaseSession &db, const QString &id, const 
                     return ReplayOutcome::OutOfOrder;
             }
             // The first free slot, as the punch rule fills it.
-            rs.setValue(QLatin1String(kSlots[free]), timeText(when.time()));
+            rs.setValue(QLatin1String(TimeSlots[free]), timeText(when.time()));
             rs.update();
             return free % 2 == 0 ? ReplayOutcome::SignedIn : ReplayOutcome::SignedOut;
         }

@@ -1,10 +1,11 @@
 #include "punchrule.h"
+#include "serverlayout.h"
 #include "clock.h"
 #include "protocol.h"
 
 namespace zarvo {
 namespace {
-const char *const kSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+using ServerLayout::TimeSlots;
 }
 
 PunchOutcome RecordPunch(DatabaseSession &db, const QString &id)
@@ -26,7 +27,7 @@ PunchOutcome RecordPunchAt(DatabaseSession &db, const QString &id, const QDateTi
         rs.moveFirst();
         if (rs.find(QStringLiteral("rsdate ='") + day + QLatin1Char('\''))) {
             for (int i = 0; i < 6; ++i) {
-                const QString slot = QLatin1String(kSlots[i]);
+                const QString slot = QLatin1String(TimeSlots[i]);
                 if (rs.value(slot).isValid())
                     continue;
                 rs.setValue(slot, time);

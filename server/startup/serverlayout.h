@@ -8,6 +8,9 @@
 
 namespace ServerLayout {
 
+/// The six time columns of a timesheet row, in the order a day's punches fill them.
+inline constexpr const char *TimeSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+
 /// Every step after the delivered layout, oldest first.
 const QList<zarvo::LayoutStep> &steps();
 /// The version this program lays out and works on.

@@ -1,4 +1,5 @@
 #include "addtime.h"
+#include "serverlayout.h"
 #include "changelog.h"
 #include "clock.h"
 #include "dialogs.h"
@@ -21,7 +22,7 @@ using namespace zarvo;
 namespace {
 const char *const kNames[] = {"In1", "Out1", "In2", "Out2", "In3", "Out3"};
 const char *const kLabels[] = {"In 1", "Out 1", "In 2", "Out 2", "In 3", "Out 3"};
-const char *const kSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+using ServerLayout::TimeSlots;
 } // namespace
 
 AddTime::AddTime(QWidget *parent) : ConsoleWindow(parent)
@@ -145,7 +146,7 @@ void AddTime::setPickersEnabled(bool enabled)
 void AddTime::showTimes()
 {
     for (int i = 0; i < 6; ++i)
-        m_times[i]->showStored(m_rs.value(QString::fromLatin1(kSlots[i])));
+        m_times[i]->showStored(m_rs.value(QString::fromLatin1(TimeSlots[i])));
 }
 
 void AddTime::showRow()
@@ -172,7 +173,7 @@ void AddTime::assignFields()
     // (Null on a new row), so a free slot stays free for the punch rule.
     for (int i = 0; i < 6; ++i)
         if (m_times[i]->edited())
-            m_rs.setValue(QString::fromLatin1(kSlots[i]), timeText(m_times[i]->time()));
+            m_rs.setValue(QString::fromLatin1(TimeSlots[i]), timeText(m_times[i]->time()));
     // The key fields too are written only when they change: a row written back unchanged
     // stays exactly as it was (a missing ID is not turned into an empty text).
     const auto assignChanged = [this](const QString &field, const QString &text) {

@@ -1,4 +1,5 @@
 #include "timesheets.h"
+#include "serverlayout.h"
 #include "changelog.h"
 #include "addtime.h"
 #include "clock.h"
@@ -22,7 +23,7 @@
 using namespace zarvo;
 
 namespace {
-const char *const kSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+using ServerLayout::TimeSlots;
 const char *const kSlotHeaders[] = {"IN 1", "OUT 1", "IN 2", "OUT 2", "IN 3", "OUT 3"};
 constexpr int kDateColumn = 6;
 
@@ -66,7 +67,7 @@ Timesheets::Timesheets(QWidget *parent) : ConsoleWindow(parent)
     m_timeModel = new RecordSetModel(&m_times, this);
     QList<RecordSetModel::ModelColumn> timeColumns;
     for (int i = 0; i < 6; ++i)
-        timeColumns.append({QString::fromLatin1(kSlotHeaders[i]), QString::fromLatin1(kSlots[i]), {}});
+        timeColumns.append({QString::fromLatin1(kSlotHeaders[i]), QString::fromLatin1(TimeSlots[i]), {}});
     timeColumns.append({QStringLiteral("DATE"), QStringLiteral("rsdate"), {}});
     m_timeModel->setColumns(timeColumns);
 

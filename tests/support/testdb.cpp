@@ -39,6 +39,19 @@ void addEmployee(DatabaseSession &db, const QString &id, const QString &first, c
     rs.update();
 }
 
+void addTimesheetRow(DatabaseSession &db, const QString &id, const QString &day, const QStringList &times)
+{
+    RecordSet rs;
+    rs.open(db, "Select * from timesheet");
+    rs.addNew();
+    rs.setValue("emp_id", id);
+    rs.setValue("rsdate", day);
+    for (int i = 0; i < times.size() && i < 6; ++i)
+        if (!times[i].isEmpty())
+            rs.setValue(QLatin1String(ServerLayout::TimeSlots[i]), times[i]);
+    rs.update();
+}
+
 ServerDb::ServerDb()
 {
     path = dir.path() + "/punched.mdb";

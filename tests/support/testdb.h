@@ -2,6 +2,7 @@
 // Fresh databases for tests, laid out from the same schema files as the delivered ones.
 
 #include "database.h"
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace zarvo::test {
@@ -17,6 +18,9 @@ void createClientDatabase(const QString &path);
 
 /// Adds an Employee row with the given ID and names (other columns Null).
 void addEmployee(DatabaseSession &db, const QString &id, const QString &first, const QString &last);
+/// Adds a timesheet row for `id` on `day` ("mm/dd/yyyy"): `times` are up to six time texts
+/// (in1, out1, in2, out2, in3, out3), an empty one left Null.
+void addTimesheetRow(DatabaseSession &db, const QString &id, const QString &day, const QStringList &times = {});
 
 /// A temporary folder holding a fresh punched.mdb, opened.
 class ServerDb {

@@ -29,17 +29,7 @@ inline void addWagedEmployee(DatabaseSession &db, const QString &id, const QStri
 /// A timesheet row; `times` holds in1, out1, in2, out2, in3, out3 as texts ("" = Null).
 inline void addPunchRow(DatabaseSession &db, const QString &id, const QDate &day, const QStringList &times)
 {
-    static const char *const kSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
-    RecordSet rs;
-    rs.open(db, QStringLiteral("Select * from timesheet"));
-    rs.addNew();
-    rs.setValue(QStringLiteral("emp_id"), id);
-    rs.setValue(QStringLiteral("rsdate"), dayText(day));
-    for (int i = 0; i < times.size() && i < 6; ++i) {
-        if (!times[i].isEmpty())
-            rs.setValue(QLatin1String(kSlots[i]), times[i]);
-    }
-    rs.update();
+    zarvo::test::addTimesheetRow(db, id, dayText(day), times);
 }
 
 /// Stores a text the store would refuse as a time, as an old or foreign file may hold one.

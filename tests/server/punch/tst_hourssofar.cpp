@@ -10,21 +10,6 @@ using namespace zarvo;
 using zarvo::test::ServerDb;
 
 namespace {
-/// One timesheet row: the day "mm/dd/yyyy" and up to six slots ("" = Null).
-void addRow(DatabaseSession &db, const QString &id, const QString &day, const QStringList &times)
-{
-    static const char *names[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
-    RecordSet rs;
-    rs.open(db, "Select * from timesheet");
-    rs.addNew();
-    rs.setValue("emp_id", id);
-    rs.setValue("rsdate", day);
-    for (int i = 0; i < times.size(); ++i)
-        if (!times[i].isEmpty())
-            rs.setValue(names[i], times[i]);
-    rs.update();
-}
-
 void writeFile(const QString &path, const QByteArray &text)
 {
     QFile f(path);
@@ -40,10 +25,10 @@ private slots:
     {
         ServerDb t;
         // Wednesday: 4 h + 3.25 h closed, the third pair open since 16:00.
-        addRow(t.db, "E1", "12/09/2026", {"08:00:00", "12:00:00", "12:30:00", "15:45:00", "16:00:00"});
-        addRow(t.db, "E1", "12/07/2026", {"08:00:00", "17:00:00"}); // Monday: 9 h
-        addRow(t.db, "E1", "12/08/2026", {"22:00:00"});             // left open yesterday: nothing
-        addRow(t.db, "E2", "12/09/2026", {"06:00:00", "14:00:00"}); // someone else's
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/09/2026", {"08:00:00", "12:00:00", "12:30:00", "15:45:00", "16:00:00"});
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/07/2026", {"08:00:00", "17:00:00"}); // Monday: 9 h
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/08/2026", {"22:00:00"});             // left open yesterday: nothing
+        zarvo::test::addTimesheetRow(t.db, "E2", "12/09/2026", {"06:00:00", "14:00:00"}); // someone else's
         const HoursSoFar h = hoursSoFar(t.db, "E1", QDateTime(QDate(2026, 12, 9), QTime(17, 15, 40)), Qt::Monday);
         QCOMPARE(h.today, 8.5); // 4 + 3.25 + 1.25 (the seconds dropped, as in the payroll)
         QCOMPARE(h.week, 17.5);
@@ -83,7 +68,7 @@ private slots:
             {"12/28/2026", {"08:00:00", "10:00:00"}}, {"12/31/2026", {"08:00:00", "11:00:00"}},
             {"01/01/2027", {"08:00:00", "12:30:00"}}, {"01/04/2027", {"08:00:00", "13:00:00"}}};
         for (const auto &[day, times] : rows)
-            addRow(t.db, "E1", day, times);
+            zarvo::test::addTimesheetRow(t.db, "E1", day, times);
         const HoursSoFar h = hoursSoFar(t.db, "E1", at, Qt::DayOfWeek(firstDay));
         QCOMPARE(h.today, today);
         QCOMPARE(h.week, week);

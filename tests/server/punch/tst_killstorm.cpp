@@ -2,6 +2,7 @@
 // every punch a terminal was told of ("RIN"/"OUT") is on disk afterwards. A reply goes out only
 // after the write-ahead log holding its punch has been synced, so nothing acknowledged is lost.
 #include "database.h"
+#include "serverlayout.h"
 #include "programs.h"
 #include "testdb.h"
 #include <QDir>
@@ -103,7 +104,7 @@ private slots:
             rs.open(db, "Select * from timesheet where emp_id = ?", {QString("E") + QString::fromLatin1(it.key())});
             int stored = 0;
             for (; !rs.eof(); rs.moveNext())
-                for (const char *f : {"in1", "out1", "in2", "out2", "in3", "out3"})
+                for (const char *f : ServerLayout::TimeSlots)
                     stored += rs.value(QLatin1String(f)).isValid();
             if (stored < it.value())
                 lost += it.value() - stored;

@@ -1,6 +1,7 @@
 // Replayed punches by the replay rule: written at the moment typed, in that day's row, exactly
 // once; never forced out of order or into a full day (set aside in held_punch instead).
 #include "changelog.h"
+#include "serverlayout.h"
 #include "clock.h"
 #include "heldtable.h"
 #include "punchreplay.h"
@@ -13,7 +14,7 @@ using namespace zarvo;
 namespace {
 const QDate kDay(2026, 12, 9);
 const QDateTime kReceived(kDay, QTime(18, 0));
-const char *const kSlots[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+using ServerLayout::TimeSlots;
 
 /// The employee's rows as "slot,slot,...|slot,..." (an empty slot as nothing).
 QString rowsOf(DatabaseSession &db, const QString &id)
@@ -23,7 +24,7 @@ QString rowsOf(DatabaseSession &db, const QString &id)
     QStringList rows;
     for (; !rs.eof(); rs.moveNext()) {
         QStringList cells;
-        for (const char *f : kSlots)
+        for (const char *f : TimeSlots)
             cells << (rs.value(f).isValid() ? rs.value(f).toTime().toString("HH:mm:ss") : QString());
         rows << rs.value("rsdate").toDate().toString("MM/dd") + ' ' + cells.join(',');
     }
@@ -95,7 +96,7 @@ private slots:
             const QStringList cells = before.split(',');
             for (int i = 0; i < 6; ++i)
                 if (!cells[i].isEmpty())
-                    rs.setValue(kSlots[i], cells[i]);
+                    rs.setValue(TimeSlots[i], cells[i]);
             rs.update();
         }
         const ReplayAnswer a = answerReplay(t.db, id, when, {"0123", "desk-2", "10.0.0.5"}, kReceived);

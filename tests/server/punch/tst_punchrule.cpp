@@ -27,19 +27,6 @@ QList<Day> rowsOf(DatabaseSession &db, const QString &id)
     return out;
 }
 
-void addRow(DatabaseSession &db, const QString &id, const QString &day, const QStringList &taken)
-{
-    static const char *names[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
-    RecordSet rs;
-    rs.open(db, "Select * from timesheet");
-    rs.addNew();
-    rs.setValue("emp_id", id);
-    rs.setValue("rsdate", day);
-    for (int i = 0; i < taken.size(); ++i)
-        if (!taken[i].isEmpty())
-            rs.setValue(names[i], taken[i]);
-    rs.update();
-}
 } // namespace
 
 class TestPunchRule : public QObject {
@@ -62,8 +49,8 @@ private slots:
     void earlierDaysOnlyGiveANewRow()
     {
         ServerDb t;
-        addRow(t.db, "E1", "12/08/2026", {"08:00:00"}); // yesterday's shift left open
-        addRow(t.db, "E1", "12/07/2026", {"08:00:00", "17:00:00"});
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/08/2026", {"08:00:00"}); // yesterday's shift left open
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/07/2026", {"08:00:00", "17:00:00"});
         QCOMPARE(RecordPunch(t.db, "E1"), PunchOutcome::SignedIn);
         const auto rows = rowsOf(t.db, "E1");
         QCOMPARE(rows.size(), 3);
@@ -109,7 +96,7 @@ private slots:
         QFETCH(int, filled);
         QFETCH(PunchOutcome, outcome);
         ServerDb t;
-        addRow(t.db, "E1", "12/09/2026", taken);
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/09/2026", taken);
         QCOMPARE(RecordPunch(t.db, "E1"), outcome);
         const auto rows = rowsOf(t.db, "E1");
         QCOMPARE(rows.size(), 1);
@@ -123,8 +110,8 @@ private slots:
     void twoRowsForOneDayFillTheFirst()
     {
         ServerDb t;
-        addRow(t.db, "E1", "12/09/2026", {"07:00:00"});
-        addRow(t.db, "E1", "12/09/2026", {});
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/09/2026", {"07:00:00"});
+        zarvo::test::addTimesheetRow(t.db, "E1", "12/09/2026", {});
         QCOMPARE(RecordPunch(t.db, "E1"), PunchOutcome::SignedOut);
         const auto rows = rowsOf(t.db, "E1");
         QCOMPARE(rows[0].out1, QString("08:30:15"));

@@ -117,8 +117,7 @@ private slots:
         zarvo::test::addEmployee(s.db(), storedId, first, last);
         for (int i = 0; i < slotsBefore; ++i)
             zarvo::RecordPunch(s.db(), storedId);
-        auto t = connectTerminal(s);
-        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        auto t = acceptedTerminal(s);
 
         QSignalSpy answered(s.server.get(), &PunchServer::punchesAnswered);
         t->write(sent);
@@ -173,8 +172,7 @@ private slots:
         boxes.autoDismissAsync = true;
         Server s;
         s.addEmployees(1, 2);
-        auto t = connectTerminal(s);
-        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        auto t = acceptedTerminal(s);
         const QString description = "Network is unreachable";
         const qsizetype before = boxes.boxes.size();
         // The platform reports a failure on the terminal's connection.
@@ -224,8 +222,7 @@ private slots:
         Server s;
         s.addEmployees(1, 3);
         NotStoredIndicator indicator(s.server->notices());
-        auto t = connectTerminal(s);
-        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        auto t = acceptedTerminal(s);
         boxes.autoDismissAsync = false;
         const auto breakStore = [&] {
             if (fault == "closed")

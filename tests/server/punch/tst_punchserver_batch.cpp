@@ -1,6 +1,7 @@
 // Punches answered together: one transaction, replies only for what was stored, nothing lost or
 // recorded twice when one of them fails.
 #include "clock.h"
+#include "serverlayout.h"
 #include "punchbatch.h"
 #include "testdb.h"
 #include <QTest>
@@ -15,7 +16,7 @@ int slotsOf(DatabaseSession &db, const QString &id)
     rs.open(db, "Select * from timesheet where emp_id = ?", {id});
     int n = 0;
     for (; !rs.eof(); rs.moveNext())
-        for (const char *f : {"in1", "out1", "in2", "out2", "in3", "out3"})
+        for (const char *f : ServerLayout::TimeSlots)
             n += rs.value(QLatin1String(f)).isValid();
     return n;
 }

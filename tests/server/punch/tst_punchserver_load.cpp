@@ -44,8 +44,7 @@ private slots:
         BoxRecorder boxes;
         boxes.autoDismissAsync = true;
         Server s;
-        auto t = connectTerminal(s);
-        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        auto t = acceptedTerminal(s);
         t->write(QByteArray(PunchServer::MaxMessage, 'x'));
         QCOMPARE(readAtLeast(*t, 3), QByteArray("NRF"));
         QCOMPARE(s.server->connectionCount(), 1);
@@ -73,8 +72,7 @@ private slots:
         boxes.autoDismissAsync = true;
         Server s;
         s.addEmployees(1, 2);
-        auto t = connectTerminal(s);
-        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        auto t = acceptedTerminal(s);
         t->write(sent);
         QCOMPARE(readAtLeast(*t, 3), QByteArray("NRF"));
         QCOMPARE(s.db().countRows("timesheet"), 0);
@@ -205,8 +203,7 @@ private slots:
         BoxRecorder boxes;
         boxes.autoDismissAsync = true;
         Server s;
-        auto t = connectTerminal(s);
-        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        auto t = acceptedTerminal(s);
         const int fd = s.server->descriptorOf(1);
         QVERIFY(fd >= 0);
         const auto option = [fd](int level, int name) {
@@ -233,8 +230,7 @@ private slots:
         boxes.autoDismissAsync = true;
         Server s;
         s.addEmployees(1, 2);
-        auto t = connectTerminal(s);
-        QCOMPARE(readAtLeast(*t, 3), QByteArray("CRA"));
+        auto t = acceptedTerminal(s);
         t->write("E1");
         t->flush();
         ::shutdown(int(t->socketDescriptor()), SHUT_WR);

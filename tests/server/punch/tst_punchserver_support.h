@@ -3,6 +3,7 @@
 // raw terminals speaking the wire protocol.
 
 #include "boxrecorder.h"
+#include "serverlayout.h"
 #include "clock.h"
 #include "database.h"
 #include "dialogs.h"
@@ -66,7 +67,7 @@ struct Server {
         rs.open(db(), QStringLiteral("Select * from timesheet where emp_id = ?"), {id});
         int n = 0;
         for (; !rs.eof(); rs.moveNext())
-            for (const char *f : {"in1", "out1", "in2", "out2", "in3", "out3"})
+            for (const char *f : ServerLayout::TimeSlots)
                 n += rs.value(QLatin1String(f)).isValid();
         return n;
     }
@@ -105,6 +106,15 @@ inline QByteArray readAtLeast(QTcpSocket &socket, qsizetype bytes, int timeoutMs
             QTest::qWait(1);
     }
     return got + socket.readAll();
+}
+
+/// A terminal connected and accepted, its "CRA" read (or failing the test).
+inline std::unique_ptr<QTcpSocket> acceptedTerminal(const Server &s)
+{
+    auto socket = connectTerminal(s);
+    if (readAtLeast(*socket, 3) != "CRA")
+        qFatal("terminal was not accepted");
+    return socket;
 }
 
 /// The server answers a probe on a fresh terminal: it is alive and serving.

@@ -3,6 +3,7 @@
 // checked before the oldest daily copies beyond 14 go, and a copy that fails says so and
 // removes nothing.
 #include "backups.h"
+#include "serverlayout.h"
 #include "clock.h"
 #include "layout.h"
 #include "punchrule.h"
@@ -28,7 +29,7 @@ QSet<QString> punchesIn(const QString &path)
     rs.open(db, "Select * from timesheet");
     QSet<QString> out;
     for (; !rs.eof(); rs.moveNext())
-        for (const char *slot : {"in1", "out1", "in2", "out2", "in3", "out3"})
+        for (const char *slot : ServerLayout::TimeSlots)
             if (rs.value(slot).isValid())
                 out << rs.text("emp_id") + ' ' + rs.text("rsdate") + ' ' + rs.text(slot);
     return out;

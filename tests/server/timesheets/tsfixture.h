@@ -2,6 +2,7 @@
 // Rows, windows and clicks for the timesheet window tests.
 
 #include "addtime.h"
+#include "serverlayout.h"
 #include "timesheets.h"
 #include "windowfixture.h"
 #include <QDateEdit>
@@ -13,20 +14,12 @@
 namespace zarvo::test {
 
 inline const QDate kToday(2026, 12, 9), kDay1(2026, 12, 7), kDay2(2026, 12, 8);
-inline const char *const kSlotNames[] = {"in1", "out1", "in2", "out2", "in3", "out3"};
+using ServerLayout::TimeSlots;
 
 /// Appends a timesheet row: `times` are up to six time texts, an empty one left Null.
 inline void addRow(DatabaseSession &db, const QString &id, const QDate &day, const QStringList &times = {})
 {
-    RecordSet rs;
-    rs.open(db, "Select * from timesheet");
-    rs.addNew();
-    rs.setValue("emp_id", id);
-    rs.setValue("rsdate", dayText(day));
-    for (int i = 0; i < times.size(); ++i)
-        if (!times[i].isEmpty())
-            rs.setValue(kSlotNames[i], times[i]);
-    rs.update();
+    zarvo::test::addTimesheetRow(db, id, dayText(day), times);
 }
 
 /// Every timesheet row in table order as "id date in1 out1 in2 out2 in3 out3" (Null as "-").
@@ -37,7 +30,7 @@ inline QStringList allRows(DatabaseSession &db)
     QStringList out;
     for (; !rs.eof(); rs.moveNext()) {
         QStringList parts{rs.text("emp_id"), rs.text("rsdate")};
-        for (const char *slot : kSlotNames)
+        for (const char *slot : TimeSlots)
             parts << (rs.value(slot).isValid() ? rs.text(slot) : QStringLiteral("-"));
         out << parts.join(' ');
     }
