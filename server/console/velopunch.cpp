@@ -19,7 +19,7 @@
 #include "terminallist.h"
 #include "terminalhealth.h"
 #include "timesheets.h"
-#include "../punch/clockwindow.h"
+#include "clockwindow.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>

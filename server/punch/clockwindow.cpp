@@ -1,5 +1,5 @@
 #include "clockwindow.h"
-#include "../../common/clock.h"
+#include "clock.h"
 #include "artwork.h"
 #include "dialogs.h"
 #include "hourssofar.h"

@@ -1,7 +1,7 @@
 // The company information window: first use, rewriting the one row, the required boxes in
 // order, the logo dialog and preview, and a write the store refuses.
 
-#include "../employees/windowfixture.h"
+#include "windowfixture.h"
 #include "company.h"
 #include <QImage>
 #include <QLabel>

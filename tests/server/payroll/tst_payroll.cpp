@@ -1,6 +1,6 @@
 // The payroll window: the employee list and its ticks, the period, the connection check, and
 // which employees each report command hands to its run, with the run's message or report.
-#include "../employees/windowfixture.h"
+#include "windowfixture.h"
 #include "payroll.h"
 #include "payrollfixture.h"
 #include <QCheckBox>

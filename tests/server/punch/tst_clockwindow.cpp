@@ -1,6 +1,6 @@
 // The clock window: lookup over its snapshot, the punch outcome lines, the boxes, the running
 // date and time, its pointer and its layout. Runs under U.S. settings.
-#include "../../../common/clock.h"
+#include "clock.h"
 #include "artwork.h"
 #include "boxrecorder.h"
 #include "clockwindow.h"

@@ -1,8 +1,8 @@
 // Both payroll reports run from the payroll window and shown inside the console with the
 // worked examples' figures, header and footer; ZarvoReport --pdf writes the preview's pages.
-#include "../console/consolefixture.h"
-#include "../employees/windowfixture.h"
-#include "../payroll/payrollfixture.h"
+#include "consolefixture.h"
+#include "windowfixture.h"
+#include "payrollfixture.h"
 #include "payroll.h"
 #include "pageview.h"
 #include "payrollreports.h"
