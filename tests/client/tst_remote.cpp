@@ -178,7 +178,7 @@ private slots:
         QVERIFY(boxes.boxes.isEmpty());
     }
 
-    void messages_data()
+    void repliesSetTheLinesAndBoxes_data()
     {
         QTest::addColumn<QByteArrayList>("pieces");
         QTest::addColumn<QString>("name");
@@ -202,7 +202,7 @@ private slots:
         QTest::newRow("bare RIN") << QByteArrayList{"RIN"} << "" << in << QStringList{};
     }
 
-    void messages()
+    void repliesSetTheLinesAndBoxes()
     {
         QFETCH(QByteArrayList, pieces);
         QFETCH(QString, name);

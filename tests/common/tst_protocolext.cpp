@@ -98,7 +98,7 @@ private slots:
         QVERIFY(Ext::frame({"X", QString(Ext::MaxFrameBytes - 3, 'x')}).isEmpty());
     }
 
-    void messages_data()
+    void onlyWellFormedMessagesParse_data()
     {
         QTest::addColumn<QString>("fields"); // separated by '|'
         QTest::addColumn<bool>("valid");
@@ -131,7 +131,7 @@ private slots:
         QTest::newRow("unknown type") << "HELO|1" << false;
         QTest::newRow("type case") << "hello|1|" + id + "|h|1|0" << false;
     }
-    void messages()
+    void onlyWellFormedMessagesParse()
     {
         QFETCH(QString, fields);
         QFETCH(bool, valid);

@@ -12,7 +12,7 @@ QVariant t(const char *text) { return QTime::fromString(QLatin1String(text), QSt
 class TestHours : public QObject {
     Q_OBJECT
 private slots:
-    void pair_data()
+    void pairSplitsIntoRegularAndOvertime_data()
     {
         QTest::addColumn<QVariant>("in");
         QTest::addColumn<QVariant>("out");
@@ -34,7 +34,7 @@ private slots:
         QTest::newRow("texts as stored") << QVariant(QStringLiteral("8:00:00")) << QVariant(QStringLiteral("12:30:00"))
                                          << 4.5 << 4.0 << 0.5;
     }
-    void pair()
+    void pairSplitsIntoRegularAndOvertime()
     {
         QFETCH(QVariant, in);
         QFETCH(QVariant, out);

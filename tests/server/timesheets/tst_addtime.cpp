@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(state(w), expected);
     }
 
-    void messages_data()
+    void buttonsShowTheirBoxesAndLandOnTheRightRow_data()
     {
         QTest::addColumn<bool>("rows");
         QTest::addColumn<QString>("id"); // handed over on day 1
@@ -98,7 +98,7 @@ private slots:
             << QStringList{"Please Add an Employee Before Adding/Editing Time-Ins|Error! No Records to View|1", kLast}
             << " - " + kBlanks;
     }
-    void messages()
+    void buttonsShowTheirBoxesAndLandOnTheRightRow()
     {
         QFETCH(bool, rows);
         QFETCH(QString, id);
@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(ctl<QTimeEdit>(w, "In1")->text(), QString("9:05:03 PM"));
     }
 
-    void writes_data()
+    void editNewAndDeleteWriteExactlyTheRow_data()
     {
         QTest::addColumn<QStringList>("presses");
         QTest::addColumn<QStringList>("typed");  // "Picker=keys" typed after the first press
@@ -196,7 +196,7 @@ private slots:
         QTest::newRow("Delete, No keeps the row") << QStringList{"cancel:No"} << QStringList{} << row0 << "";
         QTest::newRow("Delete, Yes deletes it") << QStringList{"cancel"} << QStringList{} << "" << "";
     }
-    void writes()
+    void editNewAndDeleteWriteExactlyTheRow()
     {
         QFETCH(QStringList, presses);
         QFETCH(QStringList, typed);

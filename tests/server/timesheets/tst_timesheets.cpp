@@ -71,7 +71,7 @@ private slots:
         QTRY_VERIFY(!f.isOpen<Timesheets>());
     }
 
-    void messages()
+    void missingRowsAndClosedStoreAreReported()
     {
         WindowFixture f;
         Timesheets *w = ShowInsideConsole<Timesheets>();
