@@ -1,5 +1,6 @@
 #include "layout.h"
 #include "snapshot.h"
+#include "writeback.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,6 +89,7 @@ void copyDatabase(const QString &sourcePath, const QString &password, const QStr
             Connection source, copy;
             source.open(sourcePath, SQLITE_OPEN_READONLY, key, QStringLiteral("cannot read ") + sourcePath);
             copy.open(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, key, QStringLiteral("cannot write ") + partial);
+            const SteadyWriteBack writeOut(partial);
             sqlite3_backup *b = sqlite3_backup_init(copy.db, "main", source.db, "main");
             if (!b)
                 failWith(copy.db, QStringLiteral("cannot copy ") + sourcePath);
