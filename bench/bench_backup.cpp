@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <mutex>
 #include <thread>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace zarvo;
@@ -46,6 +47,8 @@ public:
     ~Terminal()
     {
         m_stop = true;
+        // The server's loop no longer runs: a punch in flight gets no reply, so its wait ends here.
+        ::shutdown(m_fd, SHUT_RDWR);
         m_thread.join();
         ::close(m_fd);
     }

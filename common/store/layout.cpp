@@ -1,5 +1,6 @@
 #include "layout.h"
 #include "session.h"
+#include "writeback.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -87,6 +88,7 @@ void copyDatabase(const QString &sourcePath, const QString &password, const QStr
             PlainConnection source, copy;
             source.open(sourcePath, SQLITE_OPEN_READONLY, key, QStringLiteral("cannot read ") + sourcePath);
             copy.open(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, key, QStringLiteral("cannot write ") + partial);
+            const SteadyWriteBack writeOut(partial);
             sqlite3_backup *b = sqlite3_backup_init(copy.db, "main", source.db, "main");
             if (!b)
                 failWith(copy.db, QStringLiteral("cannot copy ") + sourcePath);

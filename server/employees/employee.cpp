@@ -293,6 +293,9 @@ void Employee::addNewClicked()
     m_clearedByAddNew = m_clearedByAddNew || m_showsRow;
     m_showsRow = false;
     m_clearedBySave = false;
+    // Typing the new employee starts at the ID, as it does when the window opens.
+    m_tabs->setCurrentIndex(0);
+    m_lines[QStringLiteral("emp_id")]->setFocus();
 }
 
 bool Employee::wagesAreNumbers()

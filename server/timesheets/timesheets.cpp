@@ -95,6 +95,8 @@ Timesheets::Timesheets(QWidget *parent) : ConsoleWindow(parent)
     m_timeList = reportList(QStringLiteral("TimeList"), m_timeModel, sheets);
     m_timeList->header()->setStretchLastSection(false);
     m_timeList->header()->setSectionResizeMode(QHeaderView::Stretch);
+    // The day's column grows to its text, so a row's changed-by-hand mark never cuts the date short.
+    m_timeList->header()->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);
     m_timeList->header()->setMinimumSectionSize(72);
     auto *sheetsBox = new QVBoxLayout(sheets);
     sheetsBox->addWidget(m_timeList);

@@ -203,7 +203,9 @@ private slots:
         key(Qt::Key_Tab); // leaves the multi-line box, typing no tab into it
         QCOMPARE(ctl<QPlainTextEdit>(w, "Job_Description")->toPlainText(), QString("Sorts"));
         QCOMPARE(focused(), QString("PushButton1"));
-        key(Qt::Key_Return); // "Add New"
+        key(Qt::Key_Return); // "Add New": typing starts again at the ID, on the first page
+        QCOMPARE(focused(), QString("emp_id"));
+        QCOMPARE(ctl<QTabWidget>(w, "TabControl1")->currentIndex(), 0);
         for (const char *box : {"emp_id", "emp_lname", "emp_fname"})
             QTest::keyClicks(ctl<QLineEdit>(w, box), "X");
         ctl<QPushButton>(w, "PushButton2")->setFocus();
