@@ -28,14 +28,6 @@ using namespace zarvo;
 
 namespace {
 
-void fillHistory(DatabaseSession &db, qint64 rows)
-{
-    db.execScript(QStringLiteral(
-        "BEGIN; WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x+1 FROM c WHERE x < %1) "
-        "INSERT INTO timesheet SELECT 'E' || (x % 2000), date('2026-12-31', '-' || (x / 2000) || ' days'), "
-        "'08:00:00', '12:00:00', '13:00:00', '17:00:00', NULL, NULL FROM c; COMMIT;").arg(rows - 1));
-}
-
 /// One terminal punching as fast as the server answers, on a thread of its own; each punch's
 /// send-to-reply time is kept with the moment it was sent.
 class Terminal {
@@ -90,14 +82,6 @@ private:
     std::thread m_thread;
 };
 
-void spin(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 void benchBackup(qint64 rows)
 {
     test::BoxRecorder boxes;
@@ -105,7 +89,7 @@ void benchBackup(qint64 rows)
     test::ServerDb store;
     QElapsedTimer timer;
     timer.start();
-    fillHistory(store.db, rows);
+    fillHistory(store.db, rows, 2000);
     {
         Transaction t(store.db);
         for (int i = 0; i < 2000; ++i)
@@ -128,7 +112,7 @@ void benchBackup(qint64 rows)
     if (!server.listen())
         qFatal("listen: %s", qPrintable(server.errorString()));
     Terminal terminal(server.port());
-    spin(3000);
+    spinUntil([] { return false; }, 3000);
     const qint64 start = terminal.elapsed();
     DatabaseBackups backups(store.path, Module1::databasePassword());
     bool finished = false;
@@ -141,7 +125,7 @@ void benchBackup(qint64 rows)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     const double copySeconds = timer.elapsed() / 1000.0;
     const qint64 end = terminal.elapsed();
-    spin(1000);
+    spinUntil([] { return false; }, 1000);
     const std::vector<double> before = terminal.between(0, start), during = terminal.between(start, end);
     const Stats b = stats(before), d = stats(during);
     std::printf("copy written and checked in %.1f s: %s\n", copySeconds, qPrintable(outcome));
@@ -162,7 +146,7 @@ void benchUpgrade(qint64 rows)
     {
         DatabaseSession db;
         db.open(path, Module1::databasePassword());
-        fillHistory(db, rows);
+        fillHistory(db, rows, 2000);
     }
     std::printf("delivered layout, %lld timesheet rows, built in %.1f s (%.0f MB)\n", (long long)rows,
                 timer.elapsed() / 1000.0, QFileInfo(path).size() / 1e6);
@@ -183,8 +167,7 @@ void benchUpgrade(qint64 rows)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    qputenv("ZARVO_PUNCH_PORT", "0");
+    benchEnvironment();
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const qint64 backupRows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;

@@ -244,25 +244,12 @@ int envInt(const char *name, int fallback)
     return ok ? v : fallback;
 }
 
-/// Runs the event loop until `done` holds or `ms` pass; false on timeout.
-template <class F> bool spinUntil(F done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    qputenv("ZARVO_PUNCH_PORT", "0");
+    benchEnvironment();
     if (argc == 3 && std::strcmp(argv[1], "--idle") == 0) {
         rlimit lim{};
         getrlimit(RLIMIT_NOFILE, &lim);

@@ -76,8 +76,7 @@ struct Terminal {
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    qputenv("ZARVO_PUNCH_PORT", "0");
+    benchEnvironment();
     QApplication app(argc, argv);
     const int employees = argc > 1 ? QByteArray(argv[1]).toInt() : 200;
     const int days = argc > 2 ? QByteArray(argv[2]).toInt() : 365;

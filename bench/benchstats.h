@@ -40,12 +40,37 @@ inline int connectLoopback(quint16 port)
 
 #include "database.h"
 
-/// `rows` timesheet rows of employees E0..E199, four punches a day, one day after another
-/// back from 12/31/2026.
-inline void fillHistory(zarvo::DatabaseSession &db, qint64 rows)
+/// `rows` timesheet rows of employees E0..E(employees-1), four punches a day, one day after
+/// another back from 12/31/2026.
+inline void fillHistory(zarvo::DatabaseSession &db, qint64 rows, int employees = 200)
 {
     db.execScript(QStringLiteral(
         "BEGIN; WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x+1 FROM c WHERE x < %1) "
-        "INSERT INTO timesheet SELECT 'E' || (x % 200), date('2026-12-31', '-' || (x / 200) || ' days'), "
-        "'08:00:00', '12:00:00', '13:00:00', '17:00:00', NULL, NULL FROM c; COMMIT;").arg(rows - 1));
+        "INSERT INTO timesheet SELECT 'E' || (x % %2), date('2026-12-31', '-' || (x / %2) || ' days'), "
+        "'08:00:00', '12:00:00', '13:00:00', '17:00:00', NULL, NULL FROM c; COMMIT;").arg(rows - 1).arg(employees));
+}
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+/// Runs the event loop until `done` holds or `ms` pass; false on timeout.
+template <class F> bool spinUntil(F done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+/// Before the application is made: offscreen unless a platform was asked for, and the punch
+/// server on a port the system picks.
+inline void benchEnvironment()
+{
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("ZARVO_PUNCH_PORT", "0");
 }
