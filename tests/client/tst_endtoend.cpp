@@ -13,25 +13,11 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdlib>
+
+using zarvo::test::waitForLine;
 
 namespace {
-
-/// Waits until the process has written a line matching `pattern` to standard error.
-QString waitForLine(QProcess &p, QString &seen, const QRegularExpression &pattern, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        seen += QString::fromLocal8Bit(p.readAllStandardError());
-        const QRegularExpressionMatch m = pattern.match(seen);
-        if (m.hasMatch())
-            return m.captured(1);
-        if (p.state() == QProcess::NotRunning)
-            break;
-        p.waitForReadyRead(100);
-    }
-    return {};
-}
 
 /// A port nobody listens on, below the range the system hands out for outgoing connections
 /// (a terminal retrying a port in that range may be given it for its own end).
@@ -108,6 +94,21 @@ QString savedTime(const QString &typedLine)
             return t.toString("HH:mm:ss");
     }
     return "not a time: " + shown;
+}
+
+/// Whether the stored times are the typed ones. A replayed punch is stored at its typed time on
+/// the server's clock (typed plus the measured clock offset): on one machine that offset is a few
+/// milliseconds, enough to carry a time into the next (or previous) second now and then.
+bool storedAsTyped(const QStringList &stored, const QStringList &typed)
+{
+    if (stored.size() != typed.size())
+        return false;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QTime s = QTime::fromString(stored[i], "HH:mm:ss"), t = QTime::fromString(typed[i], "HH:mm:ss");
+        if (!s.isValid() || !t.isValid() || std::abs(t.secsTo(s)) > 1)
+            return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -201,33 +202,24 @@ private slots:
         const QString port = startServer(server, serverDir, "0", serverLog);
         QVERIFY2(!port.isEmpty(), qPrintable(serverLog));
         startClient(client, clientDir, port);
-        // Each wait looks only at what the terminal wrote after the previous one.
-        qsizetype from = 0;
-        const auto next = [&](const QString &pattern) {
-            QString rest = clientLog.mid(from);
-            const QString line = waitForLine(client, rest, QRegularExpression("(" + pattern + ")"), 30000);
-            clientLog = clientLog.left(from) + rest;
-            if (!line.isEmpty())
-                from += rest.indexOf(line) + line.size();
-            return line;
-        };
-        QVERIFY2(!next("ZARVO-STATUS Connected to 127.0.0.1\n").isEmpty(), qPrintable(clientLog));
+        zarvo::test::LogCursor terminal(client, clientLog);
+        QVERIFY2(!terminal.next("ZARVO-STATUS Connected to 127.0.0.1\n").isEmpty(), qPrintable(clientLog));
         client.write("E7\n");
-        QVERIFY2(!next("ZARVO-RESULT John Smith\\|Signed In at ").isEmpty(), qPrintable(clientLog));
+        QVERIFY2(!terminal.next("ZARVO-RESULT John Smith\\|Signed In at ").isEmpty(), qPrintable(clientLog));
 
         server.kill();
         server.waitForFinished(10000);
-        QVERIFY2(!next("ZARVO-STATUS Server not reachable — trying again in N s\n").isEmpty(), qPrintable(clientLog));
+        QVERIFY2(!terminal.next("ZARVO-STATUS Server not reachable — trying again in N s\n").isEmpty(), qPrintable(clientLog));
         client.write("E8\n");
-        const QString e8Typed = savedTime(next("ZARVO-TYPED E8 E8\\|Saved at [^\n]+"));
+        const QString e8Typed = savedTime(terminal.next("ZARVO-TYPED E8 E8\\|Saved at [^\n]+"));
         client.write("E9\n");
-        const QString e9Typed = savedTime(next("ZARVO-TYPED E9 E9\\|Saved at [^\n]+"));
-        QVERIFY2(!next("2 punches waiting to be sent").isEmpty(), qPrintable(clientLog));
+        const QString e9Typed = savedTime(terminal.next("ZARVO-TYPED E9 E9\\|Saved at [^\n]+"));
+        QVERIFY2(!terminal.next("2 punches waiting to be sent").isEmpty(), qPrintable(clientLog));
 
         QVERIFY2(startServer(server, serverDir, port, serverLog) == port, qPrintable(serverLog));
-        QVERIFY2(!next("ZARVO-STATUS Connected to 127.0.0.1\n").isEmpty(), qPrintable(clientLog));
+        QVERIFY2(!terminal.next("ZARVO-STATUS Connected to 127.0.0.1\n").isEmpty(), qPrintable(clientLog));
         client.write("E8\n");
-        QVERIFY2(!next("ZARVO-RESULT Ann Lee\\|Signed Out at ").isEmpty(), qPrintable(clientLog));
+        QVERIFY2(!terminal.next("ZARVO-RESULT Ann Lee\\|Signed Out at ").isEmpty(), qPrintable(clientLog));
         client.write("quit\n");
         QVERIFY(client.waitForFinished(10000));
         clientLog += QString::fromLocal8Bit(client.readAllStandardError());
@@ -237,10 +229,10 @@ private slots:
         // (A replay within two seconds of a time already held counts as that punch again, so
         // each employee punches once while the server is away.)
         QCOMPARE(slotsOf(serverDir, "E7").size(), 1);
-        QCOMPARE(slotsOf(serverDir, "E9"), QStringList{e9Typed});
+        QVERIFY(storedAsTyped(slotsOf(serverDir, "E9"), {e9Typed}));
         const QStringList e8 = slotsOf(serverDir, "E8");
         QCOMPARE(e8.size(), 2);
-        QCOMPARE(e8[0], e8Typed);
+        QVERIFY(storedAsTyped({e8[0]}, {e8Typed}));
         QVERIFY(e8[0] <= e8[1]);
         // No box at every blip: the terminal's acceptance once, the lost server once at most
         // (none when it was back before the first attempt failed).
@@ -260,26 +252,18 @@ private slots:
         QProcess client;
         QString clientLog;
         startClient(client, clientDir, port);
-        qsizetype from = 0;
-        const auto next = [&](const QString &pattern) {
-            QString rest = clientLog.mid(from);
-            const QString line = waitForLine(client, rest, QRegularExpression("(" + pattern + ")"), 30000);
-            clientLog = clientLog.left(from) + rest;
-            if (!line.isEmpty())
-                from += rest.indexOf(line) + line.size();
-            return line;
-        };
-        QVERIFY2(!next("Server not reachable").isEmpty(), qPrintable(clientLog));
+        zarvo::test::LogCursor terminal(client, clientLog);
+        QVERIFY2(!terminal.next("Server not reachable").isEmpty(), qPrintable(clientLog));
         QStringList typed;
         for (const char *id : {"E7", "E8", "E9"}) {
             client.write(QByteArray(id) + "\n");
-            const QString line = next(QString("ZARVO-TYPED ") + id + " " + id + "\\|Saved at [^\n]+");
+            const QString line = terminal.next(QString("ZARVO-TYPED ") + id + " " + id + "\\|Saved at [^\n]+");
             QVERIFY2(!line.isEmpty(), qPrintable(clientLog));
             typed << savedTime(line);
         }
         // Two more attempts fail meanwhile; the employee at the kiosk saw one box for all.
         for (int attempt = 0; attempt < 2; ++attempt)
-            QVERIFY2(!next("ZARVO-FAILED 0 ").isEmpty(), qPrintable(clientLog));
+            QVERIFY2(!terminal.next("ZARVO-FAILED 0 ").isEmpty(), qPrintable(clientLog));
         QCOMPARE(clientLog.count("BOX|Connection Error|Socket Error 0: Connection refused"), 1);
         client.kill(); // no chance to tidy up
         QVERIFY(client.waitForFinished(10000));
@@ -298,9 +282,9 @@ private slots:
         QVERIFY(again.waitForFinished(10000));
         server.kill();
         server.waitForFinished(10000);
-        QCOMPARE(slotsOf(serverDir, "E7"), QStringList{typed[0]});
-        QCOMPARE(slotsOf(serverDir, "E8"), QStringList{typed[1]});
-        QCOMPARE(slotsOf(serverDir, "E9"), QStringList{typed[2]});
+        QVERIFY(storedAsTyped(slotsOf(serverDir, "E7"), {typed[0]}));
+        QVERIFY(storedAsTyped(slotsOf(serverDir, "E8"), {typed[1]}));
+        QVERIFY(storedAsTyped(slotsOf(serverDir, "E9"), {typed[2]}));
     }
 
     // The seed's behaviour one setting away: client.mdb left exactly as it is, a box for the

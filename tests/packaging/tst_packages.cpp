@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using zarvo::test::waitForLine;
+
 namespace {
 
 struct Run {
@@ -41,23 +43,6 @@ Run run(const QString &program, const QStringList &args, int timeoutMs = 300000)
     if (p.exitStatus() == QProcess::NormalExit)
         r.code = p.exitCode();
     return r;
-}
-
-/// Waits until the process has written a line matching `pattern` (one capture) to standard error.
-QString waitForLine(QProcess &p, QString &seen, const QRegularExpression &pattern, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        seen += QString::fromLocal8Bit(p.readAllStandardError());
-        const QRegularExpressionMatch m = pattern.match(seen);
-        if (m.hasMatch())
-            return m.captured(1);
-        if (p.state() == QProcess::NotRunning)
-            break;
-        p.waitForReadyRead(100);
-    }
-    return {};
 }
 
 /// A file's mode and, as root, its group (under fakeroot a user's files keep the user's group).
